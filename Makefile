@@ -1,0 +1,40 @@
+# The two commands a newcomer needs: `make test` and `make demo`. Both install what is
+# missing on a fresh Debian machine, configure and build first.
+WIN   := build/win64
+NAT   := build/native
+PREFIX := $(CURDIR)/$(WIN)/wineprefix
+RUN   := WINEPREFIX=$(PREFIX) scripts/wine-run
+
+.PHONY: all deps build build-win64 build-native test test-win64 test-native demo clean
+
+all: build
+
+deps:
+	@scripts/install-deps
+
+$(WIN)/build.ninja: | deps
+	cmake --preset win64 >/dev/null
+$(NAT)/build.ninja: | deps
+	cmake --preset native >/dev/null
+
+build-win64: $(WIN)/build.ninja
+	cmake --build --preset win64
+build-native: $(NAT)/build.ninja
+	cmake --build --preset native
+build: build-win64 build-native
+
+test-native: build-native
+	ctest --preset native
+test-win64: build-win64
+	ctest --preset win64
+test: test-native test-win64
+
+demo: build-win64
+	@scripts/wine-session start $(PREFIX)
+	@status=0; \
+	echo "== catalogue, English (0x0409)"; $(RUN) $(WIN)/bin/uxdsend.exe list --lang 0x0409 || status=$$?; \
+	echo "== catalogue, German (0x0407)";  $(RUN) $(WIN)/bin/uxdsend.exe list --lang 0x0407 || status=$$?; \
+	scripts/wine-session stop $(PREFIX); exit $$status
+
+clean:
+	rm -rf build

@@ -1,0 +1,53 @@
+# The Windows targets: the plug-in, the resource manager, the resource libraries, the
+# reference host and the tests that run under Wine.
+enable_language(RC)
+
+add_compile_options(-Wall -Wextra)
+# The C and C++ run-times go into each binary: nothing but system DLLs is needed beside it.
+add_link_options(-static -static-libgcc -static-libstdc++)
+
+set(UXD_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
+set(UXD_RES ${CMAKE_SOURCE_DIR}/src/resources)
+
+# --- resource manager ----------------------------------------------------------------
+add_library(rmlocale_core STATIC src/rmlocale/session.cpp)
+target_include_directories(rmlocale_core PUBLIC src/rmlocale)
+
+add_library(rmlocale SHARED src/rmlocale/exports.cpp src/rmlocale/rmlocale.def)
+target_link_libraries(rmlocale PRIVATE rmlocale_core)
+set_target_properties(rmlocale PROPERTIES OUTPUT_NAME rmlocale-1-0 PREFIX "")
+target_include_directories(rmlocale PUBLIC src/rmlocale)
+
+# --- resource libraries: pelmoLLLL.dll, data only ------------------------------------
+function(uxd_resource_library name rc)
+  add_library(${name} SHARED ${rc})
+  set_target_properties(${name} PROPERTIES PREFIX "" LINKER_LANGUAGE C)
+  target_include_directories(${name} PRIVATE ${UXD_RES})
+  target_link_options(${name} PRIVATE -nostdlib -Wl,--entry=0)
+endfunction()
+uxd_resource_library(pelmo0407 src/resources/de/pelmo0407.rc)
+
+# --- the plug-in ---------------------------------------------------------------------
+add_library(uxdmapi_core STATIC
+  src/support/allocation.cpp
+  src/interface/module_state.cpp
+  src/interface/lifecycle.cpp
+  src/interface/catalogue.cpp)
+target_include_directories(uxdmapi_core PUBLIC include src/support src/interface src/resources)
+target_link_libraries(uxdmapi_core PUBLIC rmlocale user32)
+
+add_library(uxdmapi SHARED
+  src/interface/dllmain.cpp
+  src/interface/uxdmapi.def
+  src/resources/uxdmapi.rc)
+set_target_properties(uxdmapi PROPERTIES PREFIX "")
+target_include_directories(uxdmapi PRIVATE ${UXD_RES})
+target_link_libraries(uxdmapi PRIVATE $<LINK_LIBRARY:WHOLE_ARCHIVE,uxdmapi_core>)
+
+# --- the reference host --------------------------------------------------------------
+add_executable(uxdsend src/host/uxdsend.cpp src/host/plugin.cpp)
+target_include_directories(uxdsend PRIVATE include src/host)
+add_dependencies(uxdsend uxdmapi rmlocale pelmo0407)
+
+# --- tests under Wine ----------------------------------------------------------------
+add_subdirectory(tests)

@@ -1,0 +1,47 @@
+// The one place where the module takes and returns heap memory. Every allocation of the
+// module goes through here, so a test can make the Nth one fail and check that the path
+// returns code 2 and leaves nothing behind. Memory comes from the C run-time heap, since
+// records handed to a host are released by the module with free().
+#pragma once
+
+#include <cstddef>
+#include <new>
+#include <utility>
+
+namespace uxd {
+
+// Null when memory is exhausted (or when a test has scheduled a failure).
+void *allocate(std::size_t bytes) noexcept;
+void *allocateZeroed(std::size_t count, std::size_t size) noexcept;  // count * size checked
+void release(void *block) noexcept;
+
+// Own heap copy of a terminated text; null on failure or for a null source.
+char *duplicateText(const char *text) noexcept;
+
+// Objects of the module are made and destroyed through the seam as well.
+template <class T, class... Args>
+T *create(Args &&...args) noexcept {
+    void *place = allocate(sizeof(T));
+    return place ? new (place) T(std::forward<Args>(args)...) : nullptr;
+}
+
+template <class T>
+void destroy(T *object) noexcept {
+    if (object) {
+        object->~T();
+        release(object);
+    }
+}
+
+// Test control. Inert unless a test arms it; never reachable through an export.
+namespace allocation_fault {
+// Make the nth allocation from now fail (1 = the next one); 0 disarms.
+void failAt(unsigned long nth) noexcept;
+// Count of allocations since the last failAt/reset.
+unsigned long attempts() noexcept;
+// Blocks handed out and not yet released, since the module was loaded.
+long outstanding() noexcept;
+void reset() noexcept;
+}  // namespace allocation_fault
+
+}  // namespace uxd

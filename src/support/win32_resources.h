@@ -1,0 +1,41 @@
+// Owners for the Win32 resources the module holds: library handles, the wait cursor and
+// the error mode, each put back the way it was found.
+#pragma once
+
+#include <windows.h>
+
+#include "raii.h"
+
+namespace uxd {
+
+struct FreeLibraryCloser {
+    void operator()(HMODULE module) const noexcept { ::FreeLibrary(module); }
+};
+using unique_library = unique_res<HMODULE, FreeLibraryCloser>;
+
+// Shows the system wait cursor for the life of the object and puts the previous one back.
+// The cursor is shared, so it is never destroyed.
+class WaitCursor {
+public:
+    WaitCursor() noexcept : previous_(::SetCursor(::LoadCursorA(nullptr, IDC_WAIT))) {}
+    ~WaitCursor() { ::SetCursor(previous_); }
+    WaitCursor(const WaitCursor &) = delete;
+    WaitCursor &operator=(const WaitCursor &) = delete;
+
+private:
+    HCURSOR previous_;
+};
+
+// Sets the process error mode for the life of the object and restores the previous one.
+class ErrorModeScope {
+public:
+    explicit ErrorModeScope(UINT mode) noexcept : previous_(::SetErrorMode(mode)) {}
+    ~ErrorModeScope() { ::SetErrorMode(previous_); }
+    ErrorModeScope(const ErrorModeScope &) = delete;
+    ErrorModeScope &operator=(const ErrorModeScope &) = delete;
+
+private:
+    UINT previous_;
+};
+
+}  // namespace uxd
