@@ -5,7 +5,10 @@ if(UXD_SANITIZE)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
-add_library(uxdmapi_neutral STATIC src/support/allocation.cpp)
-target_include_directories(uxdmapi_neutral PUBLIC include src/support)
+add_library(uxdmapi_neutral STATIC
+  src/support/allocation.cpp
+  src/support/format_text.cpp
+  src/job/attachment_name.cpp)
+target_include_directories(uxdmapi_neutral PUBLIC include src/support src/job)
 
 add_subdirectory(tests/native)

@@ -32,8 +32,14 @@ add_library(uxdmapi_core STATIC
   src/support/allocation.cpp
   src/interface/module_state.cpp
   src/interface/lifecycle.cpp
-  src/interface/catalogue.cpp)
-target_include_directories(uxdmapi_core PUBLIC include src/support src/interface src/resources)
+  src/interface/catalogue.cpp
+  src/support/format_text.cpp
+  src/job/attachment_name.cpp
+  src/job/export_job.cpp
+  src/job/job_operations.cpp
+  src/options/free_options.cpp)
+target_include_directories(uxdmapi_core PUBLIC include src/support src/interface src/resources
+  src/job src/options)
 target_link_libraries(uxdmapi_core PUBLIC rmlocale user32)
 
 add_library(uxdmapi SHARED

@@ -75,6 +75,193 @@ UXD_STATIC_ASSERT(offsetof(UXDDestinationCatalogue, entryCount) == 2, "entry cou
 UXD_STATIC_ASSERT(offsetof(UXDDestinationCatalogue, entries) == 8, "entry array at 8");
 UXD_STATIC_ASSERT(offsetof(UXDDestinationCatalogue, identifier) == 16, "identifier at 16");
 
+/* ---- Export job records ------------------------------------------------------------- */
+
+/* One exported file as the host describes it; only these fields are read. */
+typedef struct UXDExportFile {
+    uint8_t     reserved1[4];
+    uint32_t    hasFileName;      /* nonzero: fileName names the file */
+    const char *fileName;         /* may carry drive and directory; may be null */
+    uint8_t     reserved2[32];
+    const char *fileNamePattern;  /* base name or extension may hold * and ?; may be null */
+} UXDExportFile;
+
+/* The host's description of an export (fourth argument of UXDInitExportDestination). */
+typedef struct UXDExportRecord {
+    uint16_t                    structSize;    /* allowLogonUI read from 60, language above 60 */
+    uint8_t                     reserved1[14];
+    uint16_t                    fileCount;
+    uint8_t                     reserved2[6];
+    const UXDExportFile *const *files;         /* fileCount entries, each may be null */
+    uint8_t                     reserved3[24];
+    uint32_t                    allowLogonUI;  /* nonzero allows the logon dialog */
+    uint32_t                    language;      /* language of the job's texts and dialog */
+} UXDExportRecord;
+
+/* Where the exported files lie (second argument of UXDExportToDestination). */
+typedef struct UXDExportRequest {
+    uint8_t             reserved1[2];
+    uint16_t            fileCount;
+    uint8_t             reserved2[4];
+    const char *const  *filePaths;   /* fileCount full paths, in the export record's order */
+} UXDExportRequest;
+
+/* Job information block: the module sets structSize to 112 and every other field to 0. */
+typedef struct UXDJobInfo {
+    uint16_t structSize;
+    uint64_t fields1[5];
+    uint16_t field2;
+    uint64_t fields3[7];
+} UXDJobInfo;
+
+UXD_STATIC_ASSERT(sizeof(UXDExportFile) == 56, "per-file record");
+UXD_STATIC_ASSERT(offsetof(UXDExportFile, hasFileName) == 4, "hasFileName at 4");
+UXD_STATIC_ASSERT(offsetof(UXDExportFile, fileName) == 8, "fileName at 8");
+UXD_STATIC_ASSERT(offsetof(UXDExportFile, fileNamePattern) == 48, "fileNamePattern at 48");
+UXD_STATIC_ASSERT(sizeof(UXDExportRecord) == 64, "export record");
+UXD_STATIC_ASSERT(offsetof(UXDExportRecord, fileCount) == 16, "fileCount at 16");
+UXD_STATIC_ASSERT(offsetof(UXDExportRecord, files) == 24, "files at 24");
+UXD_STATIC_ASSERT(offsetof(UXDExportRecord, allowLogonUI) == 56, "allowLogonUI at 56");
+UXD_STATIC_ASSERT(offsetof(UXDExportRecord, language) == 60, "language at 60");
+UXD_STATIC_ASSERT(sizeof(UXDExportRequest) == 16, "export request");
+UXD_STATIC_ASSERT(offsetof(UXDExportRequest, fileCount) == 2, "request fileCount at 2");
+UXD_STATIC_ASSERT(offsetof(UXDExportRequest, filePaths) == 8, "filePaths at 8");
+UXD_STATIC_ASSERT(sizeof(UXDJobInfo) == 112, "job information block");
+UXD_STATIC_ASSERT(offsetof(UXDJobInfo, fields1) == 8, "first fields at 8");
+UXD_STATIC_ASSERT(offsetof(UXDJobInfo, field2) == 48, "16-bit field at 48");
+UXD_STATIC_ASSERT(offsetof(UXDJobInfo, fields3) == 56, "last fields at 56");
+
+/* ---- Destination options ---------------------------------------------------------- */
+
+#if defined(_WIN32)
+typedef wchar_t UXDWideChar;
+#else
+typedef uint16_t UXDWideChar;   /* UTF-16 code unit, as on Windows */
+#endif
+
+/* A recipient as Simple MAPI describes it: the layout of MapiRecipDesc (40 bytes,
+   natural alignment), spelled out so the header does not need <mapi.h>. */
+typedef struct UXDRecipDesc {
+    uint32_t ulReserved;
+    uint32_t ulRecipClass;      /* 1 To, 2 Cc, 3 Bcc */
+    char    *lpszName;
+    char    *lpszAddress;
+    uint32_t ulEIDSize;
+    void    *lpEntryID;
+} UXDRecipDesc;
+
+/* The same with UTF-16 name and address, for MAPIDestinationOptionsW. */
+typedef struct UXDRecipDescW {
+    uint32_t     ulReserved;
+    uint32_t     ulRecipClass;
+    UXDWideChar *lpszName;
+    UXDWideChar *lpszAddress;
+    uint32_t     ulEIDSize;
+    void        *lpEntryID;
+} UXDRecipDescW;
+
+#define UXD_OPTIONS_SIZE 70
+
+#pragma pack(push, 1)
+/* Destination options: byte-packed, pointer fields at unaligned offsets. In the pointer
+   form (flatSize 0) every pointer is its own allocation or null. In the flat form
+   (structSize 70, flatSize nonzero) the record heads one block of flatSize bytes and each
+   pointer field holds a byte offset from the start of the block (0: not given).
+   Any structSize other than 70 is an older layout: only the texts up to `recipients` are
+   read from it. Copy fields out with memcpy rather than through pointers to them. */
+typedef struct MAPIDestinationOptions {
+    uint16_t      structSize;
+    char         *toNames;      /* names separated by ";" */
+    char         *ccNames;
+    char         *bccNames;
+    char         *subject;
+    char         *message;
+    uint16_t      nRecipients;  /* 0: no table, the name texts are used */
+    UXDRecipDesc *recipients;
+    char         *profileName;
+    char         *password;
+    uint16_t      flatSize;
+} MAPIDestinationOptions;
+
+typedef struct MAPIDestinationOptionsW {
+    uint16_t       structSize;
+    UXDWideChar   *toNames;
+    UXDWideChar   *ccNames;
+    UXDWideChar   *bccNames;
+    UXDWideChar   *subject;
+    UXDWideChar   *message;
+    uint16_t       nRecipients;
+    UXDRecipDescW *recipients;
+    UXDWideChar   *profileName;
+    UXDWideChar   *password;
+    uint16_t       flatSize;
+} MAPIDestinationOptionsW;
+
+/* Head of an encoded (flat) block: the record's 70 bytes, then two byte counts. Strings,
+   then the table, then each entry's name, address and entry identifier follow from 74. */
+typedef struct UXDEncodedOptionsHeader {
+    uint16_t structSize;        /* 70 */
+    uint64_t toNames;           /* offsets from the start of the block; 0: not given */
+    uint64_t ccNames;
+    uint64_t bccNames;
+    uint64_t subject;
+    uint64_t message;
+    uint16_t nRecipients;
+    uint64_t recipients;
+    uint64_t profileName;
+    uint64_t password;
+    uint16_t flatSize;          /* the whole block, nonzero */
+    uint16_t stringBytes;       /* all strings with their terminators */
+    uint16_t entryIdBytes;      /* all entry identifiers */
+} UXDEncodedOptionsHeader;
+
+/* A table entry of an encoded block: MapiRecipDesc with offsets in place of pointers. */
+typedef struct UXDEncodedRecipient {
+    uint32_t ulReserved;
+    uint32_t ulRecipClass;
+    uint64_t lpszName;
+    uint64_t lpszAddress;
+    uint32_t ulEIDSize;
+    uint32_t reserved;          /* zero */
+    uint64_t lpEntryID;         /* 0 when ulEIDSize is 0 */
+} UXDEncodedRecipient;
+#pragma pack(pop)
+
+UXD_STATIC_ASSERT(sizeof(UXDRecipDesc) == 40, "MapiRecipDesc layout");
+UXD_STATIC_ASSERT(offsetof(UXDRecipDesc, lpszName) == 8, "name at 8");
+UXD_STATIC_ASSERT(offsetof(UXDRecipDesc, lpszAddress) == 16, "address at 16");
+UXD_STATIC_ASSERT(offsetof(UXDRecipDesc, ulEIDSize) == 24, "entry id size at 24");
+UXD_STATIC_ASSERT(offsetof(UXDRecipDesc, lpEntryID) == 32, "entry id at 32");
+UXD_STATIC_ASSERT(sizeof(UXDRecipDescW) == 40, "wide MapiRecipDesc layout");
+UXD_STATIC_ASSERT(offsetof(UXDRecipDescW, lpEntryID) == 32, "wide entry id at 32");
+
+UXD_STATIC_ASSERT(sizeof(MAPIDestinationOptions) == UXD_OPTIONS_SIZE, "options record");
+UXD_STATIC_ASSERT(offsetof(MAPIDestinationOptions, toNames) == 2, "toNames at 2");
+UXD_STATIC_ASSERT(offsetof(MAPIDestinationOptions, ccNames) == 10, "ccNames at 10");
+UXD_STATIC_ASSERT(offsetof(MAPIDestinationOptions, bccNames) == 18, "bccNames at 18");
+UXD_STATIC_ASSERT(offsetof(MAPIDestinationOptions, subject) == 26, "subject at 26");
+UXD_STATIC_ASSERT(offsetof(MAPIDestinationOptions, message) == 34, "message at 34");
+UXD_STATIC_ASSERT(offsetof(MAPIDestinationOptions, nRecipients) == 42, "nRecipients at 42");
+UXD_STATIC_ASSERT(offsetof(MAPIDestinationOptions, recipients) == 44, "recipients at 44");
+UXD_STATIC_ASSERT(offsetof(MAPIDestinationOptions, profileName) == 52, "profileName at 52");
+UXD_STATIC_ASSERT(offsetof(MAPIDestinationOptions, password) == 60, "password at 60");
+UXD_STATIC_ASSERT(offsetof(MAPIDestinationOptions, flatSize) == 68, "flatSize at 68");
+UXD_STATIC_ASSERT(sizeof(MAPIDestinationOptionsW) == UXD_OPTIONS_SIZE, "wide options record");
+UXD_STATIC_ASSERT(offsetof(MAPIDestinationOptionsW, nRecipients) == 42, "wide nRecipients at 42");
+UXD_STATIC_ASSERT(offsetof(MAPIDestinationOptionsW, recipients) == 44, "wide recipients at 44");
+UXD_STATIC_ASSERT(offsetof(MAPIDestinationOptionsW, flatSize) == 68, "wide flatSize at 68");
+
+UXD_STATIC_ASSERT(sizeof(UXDEncodedOptionsHeader) == 74, "encoded header");
+UXD_STATIC_ASSERT(offsetof(UXDEncodedOptionsHeader, recipients) == 44, "table offset at 44");
+UXD_STATIC_ASSERT(offsetof(UXDEncodedOptionsHeader, flatSize) == 68, "flatSize at 68");
+UXD_STATIC_ASSERT(offsetof(UXDEncodedOptionsHeader, stringBytes) == 70, "stringBytes at 70");
+UXD_STATIC_ASSERT(offsetof(UXDEncodedOptionsHeader, entryIdBytes) == 72, "entryIdBytes at 72");
+UXD_STATIC_ASSERT(sizeof(UXDEncodedRecipient) == 40, "encoded table entry");
+UXD_STATIC_ASSERT(offsetof(UXDEncodedRecipient, lpszName) == 8, "encoded name at 8");
+UXD_STATIC_ASSERT(offsetof(UXDEncodedRecipient, lpszAddress) == 16, "encoded address at 16");
+UXD_STATIC_ASSERT(offsetof(UXDEncodedRecipient, ulEIDSize) == 24, "encoded id size at 24");
+UXD_STATIC_ASSERT(offsetof(UXDEncodedRecipient, lpEntryID) == 32, "encoded id at 32");
+
 /* ---- Entry points ------------------------------------------------------------------ */
 
 #if defined(_WIN32)
@@ -84,6 +271,9 @@ uint16_t UXD_CALL UXDGetVersion(void) UXD_NOEXCEPT;
 const char *UXD_CALL UXDGetErrorText(void *job) UXD_NOEXCEPT;
 UXDDestinationCatalogue *UXD_CALL UXDGetExportDestinations(void) UXD_NOEXCEPT;
 UXDDestinationCatalogue *UXD_CALL UXDGetExportDestinationsEx(uint32_t language) UXD_NOEXCEPT;
+/* Releases a record handed out by the module: a pointer-form record with its strings and
+   table, a flat block or an older layout as one block. Null is fine. Always 0. */
+UXDResult UXD_CALL UXDFreeDestinationOptions(uint32_t reserved, MAPIDestinationOptions *record) UXD_NOEXCEPT;
 
 /* Pointer types for hosts that bind the entry points with GetProcAddress. */
 typedef UXDResult (UXD_CALL *UXDInitializeProc)(uint32_t);
@@ -92,6 +282,7 @@ typedef uint16_t (UXD_CALL *UXDGetVersionProc)(void);
 typedef const char *(UXD_CALL *UXDGetErrorTextProc)(void *);
 typedef UXDDestinationCatalogue *(UXD_CALL *UXDGetExportDestinationsProc)(void);
 typedef UXDDestinationCatalogue *(UXD_CALL *UXDGetExportDestinationsExProc)(uint32_t);
+typedef UXDResult (UXD_CALL *UXDFreeDestinationOptionsProc)(uint32_t, MAPIDestinationOptions *);
 #endif
 
 #ifdef __cplusplus

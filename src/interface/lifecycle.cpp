@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "allocation.h"
+#include "export_job.h"
 #include "module_state.h"
 #include "resource_ids.h"
 #include "uxdmapi.h"
@@ -81,9 +82,9 @@ UXDResult UXD_CALL UXDTerminate(void) noexcept {
 uint16_t UXD_CALL UXDGetVersion(void) noexcept { return UXD_INTERFACE_VERSION; }
 
 const char *UXD_CALL UXDGetErrorText(void *job) noexcept {
-    // Jobs carry their own text once export jobs exist; until then only the module's.
-    (void)job;
-    return module.moduleErrorText;
+    if (!job) return module.moduleErrorText;
+    const char *text = static_cast<MAPIDestination *>(job)->errorText;
+    return text ? text : "";
 }
 
 }  // extern "C"

@@ -1,0 +1,59 @@
+// Building an export job from the host's export record, and releasing what it owns.
+#include "export_job.h"
+
+#include <cstring>
+
+#include "allocation.h"
+#include "byte_fields.h"
+
+namespace {
+// Fields of the host's export record, by offset.
+constexpr std::size_t kRecordSize = 0, kRecordFileCount = 16, kRecordAllowLogonUI = 56,
+                      kRecordLanguage = 60;
+constexpr uint16_t kRecordWithLogonUI = 60;
+}  // namespace
+
+void *MAPIDestination::operator new(std::size_t bytes) noexcept { return uxd::allocate(bytes); }
+void MAPIDestination::operator delete(void *block) noexcept { uxd::release(block); }
+
+MAPIDestination::MAPIDestination(HWND parent, const UXDExportRecord *record) noexcept
+    : parentWindow(parent) {
+    infoBlock.structSize = uxd::kJobInfoSize;
+    const uint16_t structSize = uxd::readField<uint16_t>(record, kRecordSize);
+    attachmentCount = uxd::readField<uint16_t>(record, kRecordFileCount);
+    if (structSize >= kRecordWithLogonUI && uxd::readField<uint32_t>(record, kRecordAllowLogonUI))
+        logonFlags = MAPI_LOGON_UI;
+    if (attachmentCount)
+        attachmentNames = static_cast<char **>(uxd::allocateZeroed(attachmentCount, sizeof(char *)));
+    if (attachmentNames)
+        for (uint16_t i = 0; i < attachmentCount; ++i) makeAttachmentName(record, i);
+    if (structSize > kRecordWithLogonUI) language = uxd::readField<uint32_t>(record, kRecordLanguage);
+}
+
+MAPIDestination::~MAPIDestination() {
+    if (attachmentNames)
+        for (uint16_t i = 0; i < attachmentCount; ++i) uxd::release(attachmentNames[i]);
+    uxd::release(attachmentNames);
+    uxd::release(savedLocale);
+    if (password) SecureZeroMemory(password, uxd::kRecipientTextSize);
+    for (char *text : {toText, ccText, bccText, subjectText, messageText, profileName, password})
+        uxd::release(text);
+    uxd::release(encodedOptions);
+    uxd::release(savedDirectory);
+    uxd::release(errorText);
+}
+
+UXDResult MAPIDestination::allocateTextBuffers() noexcept {
+    struct Buffer {
+        char *&text;
+        std::size_t size;
+    } buffers[] = {{toText, uxd::kRecipientTextSize},   {ccText, uxd::kRecipientTextSize},
+                   {bccText, uxd::kRecipientTextSize},  {subjectText, uxd::kSubjectTextSize},
+                   {messageText, uxd::kMessageTextSize}, {profileName, uxd::kRecipientTextSize},
+                   {password, uxd::kRecipientTextSize}};
+    for (Buffer &buffer : buffers) {
+        buffer.text = static_cast<char *>(uxd::allocateZeroed(buffer.size, 1));
+        if (!buffer.text) return UXD_E_OUT_OF_MEMORY;  // the destructor releases the others
+    }
+    return UXD_SUCCESS;
+}

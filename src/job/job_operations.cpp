@@ -1,0 +1,108 @@
+// The export job's own services: recording errors, reporting Simple MAPI results, naming
+// attachments, picking from counted arrays and reporting a missing MAPI function.
+#include <cstdio>
+#include <cstring>
+
+#include "allocation.h"
+#include "attachment_name.h"
+#include "byte_fields.h"
+#include "export_job.h"
+#include "format_text.h"
+#include "module_state.h"
+#include "resource_ids.h"
+
+namespace uxd {
+
+UXDResult mapiResultToCode(uint32_t mapiResult) noexcept {
+    static const struct {
+        uint32_t mapiResult;
+        UXDResult code;
+    } table[] = {
+        {SUCCESS_SUCCESS, UXD_SUCCESS},
+        {MAPI_E_USER_ABORT, UXD_E_CANCELLED},
+        {MAPI_E_LOGIN_FAILURE, UXD_E_FAILURE},
+        {MAPI_E_DISK_FULL, UXD_E_DISK_FULL},
+        {MAPI_E_INSUFFICIENT_MEMORY, UXD_E_OUT_OF_MEMORY},
+        {MAPI_E_NOT_SUPPORTED, UXD_E_NOT_SUPPORTED},
+    };
+    for (const auto &row : table)
+        if (row.mapiResult == mapiResult) return row.code;
+    return UXD_E_FAILURE;
+}
+
+namespace {
+// Texts used when the resource manager supplies none, so a report is never blank.
+const char *builtInText(unsigned id) {
+    switch (id) {
+    case IDS_MAPI_ERROR: return "Error %u returned by function <%s>.";
+    case IDS_MAPI_CAPTION: return "MAPI Destination";
+    case IDS_FUNCTION_MISSING: return "Function <%s> is missing from <MAPI.DLL>";
+    default: return "";
+    }
+}
+
+bool isLeadByte(unsigned char c) { return IsDBCSLeadByte(c) != FALSE; }
+
+// Fields of a per-file record, by offset.
+constexpr std::size_t kFileHasName = 4, kFileName = 8, kFilePattern = 48, kRecordFiles = 24;
+}  // namespace
+}  // namespace uxd
+
+using namespace uxd;
+
+void MAPIDestination::loadText(unsigned id, char (&buffer)[kMessageBufferSize]) const noexcept {
+    if (!RMLoadStringA(module.resourceSession, static_cast<WORD>(language), id, buffer,
+                       kMessageBufferSize - 1))
+        copyText(buffer, kMessageBufferSize, builtInText(id));
+}
+
+UXDResult MAPIDestination::setError(UXDResult code, const char *text) noexcept {
+    errorCode = code;
+    release(errorText);
+    errorText = duplicateText(code == UXD_E_FAILURE && text ? text : "");
+    return code;
+}
+
+UXDResult MAPIDestination::reportMapiResult(uint32_t showBox, uint32_t mapiResult,
+                                            const char *functionName) noexcept {
+    char message[kMessageBufferSize] = "";
+    if (mapiResult != SUCCESS_SUCCESS) {
+        char pattern[kMessageBufferSize], number[16];
+        loadText(IDS_MAPI_ERROR, pattern);
+        std::snprintf(number, sizeof number, "%u", static_cast<unsigned>(mapiResult));
+        formatText(message, sizeof message, pattern, {number, functionName});
+        if (showBox) {
+            char caption[kMessageBufferSize];
+            loadText(IDS_MAPI_CAPTION, caption);
+            MessageBoxA(nullptr, message, caption, MB_ICONASTERISK | MB_OK);
+        }
+    }
+    return setError(mapiResultToCode(mapiResult), message);
+}
+
+uint32_t MAPIDestination::makeAttachmentName(const UXDExportRecord *record, uint16_t index) noexcept {
+    auto files = readField<const unsigned char *const *>(record, kRecordFiles);
+    const unsigned char *entry = files ? files[index] : nullptr;
+    FileNaming naming = {entry != nullptr, false, nullptr, nullptr};
+    if (entry) {
+        naming.hasFileName = readField<uint32_t>(entry, kFileHasName) != 0;
+        naming.fileName = readField<const char *>(entry, kFileName);
+        naming.fileNamePattern = readField<const char *>(entry, kFilePattern);
+    }
+    char name[kAttachmentNameSize];
+    makeAttachmentNameText(naming, name, isLeadByte);
+    attachmentNames[index] = duplicateText(name);
+    return attachmentNames[index] ? 1 : 0;
+}
+
+const char *MAPIDestination::pickArrayElement(uint16_t count, uint16_t index,
+                                              const char *const *array) noexcept {
+    return array && index < count ? array[index] : nullptr;
+}
+
+UXDResult MAPIDestination::reportMissingFunction(const char *functionName) noexcept {
+    char pattern[kMessageBufferSize], message[kModuleErrorTextSize];
+    loadText(IDS_FUNCTION_MISSING, pattern);
+    formatText(message, sizeof message, pattern, {functionName});
+    return setError(UXD_E_FAILURE, message);
+}

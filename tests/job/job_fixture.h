@@ -1,0 +1,56 @@
+// Builds export records as a host does and checks that each test leaves no block behind.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstring>
+#include <vector>
+
+#include "allocation.h"
+#include "export_job.h"
+#include "module_state.h"
+#include "uxdmapi.h"
+
+struct HostExport {
+    std::vector<UXDExportFile> files;
+    std::vector<const UXDExportFile *> filePointers;
+    UXDExportRecord record = {};
+
+    explicit HostExport(uint16_t structSize = 64) { record.structSize = structSize; }
+    static UXDExportFile named(const char *fileName) {
+        UXDExportFile file = {};
+        file.hasFileName = 1;
+        file.fileName = fileName;
+        return file;
+    }
+    static UXDExportFile patterned(const char *pattern) {
+        UXDExportFile file = {};
+        file.fileNamePattern = pattern;
+        return file;
+    }
+    // Entries that are null stand for a missing per-file record.
+    const UXDExportRecord *with(std::vector<const UXDExportFile *> entries) {
+        filePointers = std::move(entries);
+        record.fileCount = static_cast<uint16_t>(filePointers.size());
+        record.files = filePointers.data();
+        return &record;
+    }
+};
+
+class JobTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        uxd::module.moduleInstance = GetModuleHandleA(nullptr);
+        uxd::module.resourceSession =
+            RMInitResMgrSession(uxd::module.moduleInstance, 0, L"pelmo%L.%X", 1);
+        blocksBefore = uxd::allocation_fault::outstanding();
+    }
+    void TearDown() override {
+        uxd::allocation_fault::reset();
+        EXPECT_EQ(uxd::allocation_fault::outstanding(), blocksBefore) << "blocks leaked";
+        RMTermResMgrSession(uxd::module.resourceSession);
+        uxd::module.resourceSession = nullptr;
+    }
+    long blocksBefore = 0;
+};
