@@ -15,17 +15,26 @@ struct SplitName {
 };
 
 // Drive ("C:") and directory (through the last \ or /) are dropped; the extension runs
-// from the last dot after them, the dot included.
-SplitName splitPath(const char *path) {
+// from the last dot after them, the dot included. Walks by character: in a double-byte
+// code page the second byte of a character may be a backslash.
+SplitName splitPath(const char *path, LeadByteTest isLeadByte) {
     const char *start = path;
     if (start[0] && start[1] == ':') start += 2;
-    for (const char *p = start; *p; ++p)
-        if (*p == '\\' || *p == '/') start = p + 1;
-    const char *dot = std::strrchr(start, '.');
-    std::size_t total = std::strlen(start);
-    if (!dot) return {{start, total}, {start + total, 0}};
-    return {{start, static_cast<std::size_t>(dot - start)},
-            {dot, total - static_cast<std::size_t>(dot - start)}};
+    const char *dot = nullptr;
+    const char *p = start;
+    while (*p) {
+        if (*p == '\\' || *p == '/') {
+            start = p + 1;
+            dot = nullptr;
+        } else if (*p == '.') {
+            dot = p;
+        }
+        p += (isLeadByte && isLeadByte(static_cast<unsigned char>(*p)) && p[1]) ? 2 : 1;
+    }
+    std::size_t total = static_cast<std::size_t>(p - start);
+    if (!dot) return {{start, total}, {p, 0}};
+    std::size_t baseLength = static_cast<std::size_t>(dot - start);
+    return {{start, baseLength}, {dot, total - baseLength}};
 }
 
 bool hasWildcard(Part part) {
@@ -68,7 +77,7 @@ void makeAttachmentNameText(const FileNaming &naming, char (&name)[kAttachmentNa
             name[0] = '\0';
             return;
         }
-        SplitName split = splitPath(naming.fileName);
+        SplitName split = splitPath(naming.fileName, isLeadByte);
         join(split.base, split.extension, name, isLeadByte);
         return;
     }
@@ -76,7 +85,7 @@ void makeAttachmentNameText(const FileNaming &naming, char (&name)[kAttachmentNa
         join(kUntitled, kTxt, name, isLeadByte);
         return;
     }
-    SplitName split = splitPath(naming.fileNamePattern);
+    SplitName split = splitPath(naming.fileNamePattern, isLeadByte);
     join(hasWildcard(split.base) ? kUntitled : split.base,
          hasWildcard(split.extension) ? kTxt : split.extension, name, isLeadByte);
 }
