@@ -8,7 +8,8 @@ endif()
 add_library(uxdmapi_neutral STATIC
   src/support/allocation.cpp
   src/support/format_text.cpp
-  src/job/attachment_name.cpp)
-target_include_directories(uxdmapi_neutral PUBLIC include src/support src/job)
+  src/job/attachment_name.cpp
+  src/mail/recipient_text.cpp)
+target_include_directories(uxdmapi_neutral PUBLIC include src/support src/job src/mail)
 
 add_subdirectory(tests/native)

@@ -37,10 +37,25 @@ add_library(uxdmapi_core STATIC
   src/job/attachment_name.cpp
   src/job/export_job.cpp
   src/job/job_operations.cpp
-  src/options/free_options.cpp)
+  src/options/free_options.cpp
+  src/mail/recipient_text.cpp
+  src/mail/recipient.cpp
+  src/mail/simple_mapi.cpp
+  src/mail/address_book.cpp
+  src/mail/resolution.cpp)
 target_include_directories(uxdmapi_core PUBLIC include src/support src/interface src/resources
-  src/job src/options)
-target_link_libraries(uxdmapi_core PUBLIC rmlocale user32)
+  src/job src/options src/mail)
+
+# MAPI32.DLL's ordinal 139, imported by number: an import library made from a .def.
+set(UXD_MAPI32_ORDINALS ${CMAKE_BINARY_DIR}/lib/libmapi32_ordinals.a)
+add_custom_command(OUTPUT ${UXD_MAPI32_ORDINALS}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/lib
+  COMMAND x86_64-w64-mingw32-dlltool -d ${CMAKE_SOURCE_DIR}/src/mail/mapi32_ordinals.def
+          -l ${UXD_MAPI32_ORDINALS}
+  DEPENDS ${CMAKE_SOURCE_DIR}/src/mail/mapi32_ordinals.def)
+add_custom_target(mapi32_ordinals DEPENDS ${UXD_MAPI32_ORDINALS})
+add_dependencies(uxdmapi_core mapi32_ordinals)
+target_link_libraries(uxdmapi_core PUBLIC rmlocale user32 ${UXD_MAPI32_ORDINALS})
 
 add_library(uxdmapi SHARED
   src/interface/dllmain.cpp

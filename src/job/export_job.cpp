@@ -5,6 +5,8 @@
 
 #include "allocation.h"
 #include "byte_fields.h"
+#include "recipient.h"
+#include "simple_mapi.h"
 
 namespace {
 // Fields of the host's export record, by offset.
@@ -35,10 +37,15 @@ MAPIDestination::~MAPIDestination() {
         for (uint16_t i = 0; i < attachmentCount; ++i) uxd::release(attachmentNames[i]);
     uxd::release(attachmentNames);
     uxd::release(savedLocale);
-    if (password) SecureZeroMemory(password, uxd::kRecipientTextSize);
+    uxd::logoffSimpleMapi(*this);
+    if (password) SecureZeroMemory(password, uxd::kRecipientTextSize);  // no secret left in freed memory
     for (char *text : {toText, ccText, bccText, subjectText, messageText, profileName, password})
         uxd::release(text);
+    delete toList;
+    delete ccList;
+    delete bccList;
     uxd::release(encodedOptions);
+    if (mapiLibrary) FreeLibrary(mapiLibrary);
     uxd::release(savedDirectory);
     uxd::release(errorText);
 }

@@ -17,6 +17,7 @@ constexpr std::size_t kRecipientTextSize = 5120;  // To, Cc, Bcc, profile name, 
 constexpr std::size_t kSubjectTextSize = 512;
 constexpr std::size_t kMessageTextSize = 16620;
 constexpr std::size_t kMessageBufferSize = 256;   // texts of the job's reports
+constexpr std::size_t kFailureTextSize = 300;     // texts naming a function or a recipient
 constexpr uint32_t kJobInfoSize = 112;
 }  // namespace uxd
 
@@ -76,4 +77,8 @@ public:
 namespace uxd {
 // A Simple MAPI result as a UXD return code: the one place where they are mapped.
 UXDResult mapiResultToCode(uint32_t mapiResult) noexcept;
+
+// Text `id` of the string table in `language`, or its built-in English form when the
+// resource manager supplies none.
+void loadText(uint32_t language, unsigned id, char (&buffer)[kMessageBufferSize]) noexcept;
 }  // namespace uxd

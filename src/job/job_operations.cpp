@@ -34,9 +34,14 @@ namespace {
 // Texts used when the resource manager supplies none, so a report is never blank.
 const char *builtInText(unsigned id) {
     switch (id) {
+    case IDS_NO_MATCH: return "No match could be found for <%s>.";
+    case IDS_AMBIGUOUS: return "<%s> is ambiguous.";
     case IDS_MAPI_ERROR: return "Error %u returned by function <%s>.";
     case IDS_MAPI_CAPTION: return "MAPI Destination";
+    case IDS_TO_REQUIRED: return "A name must be given in the To box.";
     case IDS_FUNCTION_MISSING: return "Function <%s> is missing from <MAPI.DLL>";
+    case IDS_MAPI_NOT_LOADED: return "Couldn't load <MAPI.DLL>.";
+    case IDS_MAPI_NOT_CONFIGURED: return "MAPI services not installed or not configured";
     default: return "";
     }
 }
@@ -46,14 +51,19 @@ bool isLeadByte(unsigned char c) { return IsDBCSLeadByte(c) != FALSE; }
 // Fields of a per-file record, by offset.
 constexpr std::size_t kFileHasName = 4, kFileName = 8, kFilePattern = 48, kRecordFiles = 24;
 }  // namespace
+
+void loadText(uint32_t language, unsigned id, char (&buffer)[kMessageBufferSize]) noexcept {
+    if (!RMLoadStringA(module.resourceSession, static_cast<WORD>(language), id, buffer,
+                       kMessageBufferSize - 1))
+        copyText(buffer, kMessageBufferSize, builtInText(id));
+}
+
 }  // namespace uxd
 
 using namespace uxd;
 
 void MAPIDestination::loadText(unsigned id, char (&buffer)[kMessageBufferSize]) const noexcept {
-    if (!RMLoadStringA(module.resourceSession, static_cast<WORD>(language), id, buffer,
-                       kMessageBufferSize - 1))
-        copyText(buffer, kMessageBufferSize, builtInText(id));
+    uxd::loadText(language, id, buffer);
 }
 
 UXDResult MAPIDestination::setError(UXDResult code, const char *text) noexcept {
@@ -101,7 +111,7 @@ const char *MAPIDestination::pickArrayElement(uint16_t count, uint16_t index,
 }
 
 UXDResult MAPIDestination::reportMissingFunction(const char *functionName) noexcept {
-    char pattern[kMessageBufferSize], message[kModuleErrorTextSize];
+    char pattern[kMessageBufferSize], message[kFailureTextSize];
     loadText(IDS_FUNCTION_MISSING, pattern);
     formatText(message, sizeof message, pattern, {functionName});
     return setError(UXD_E_FAILURE, message);

@@ -1,0 +1,253 @@
+// The Extended MAPI address-book paths.
+#include "address_book.h"
+
+#include <cstring>
+#include <type_traits>
+
+#include "allocation.h"
+#include "com_ptr.h"
+#include "raii.h"
+
+// MAPI32.DLL ordinal 139, imported statically (see mapi32_ordinals.def).
+extern "C" __declspec(dllimport) void WINAPI FreePadrlist(LPADRLIST list);
+
+namespace uxd {
+
+ExtendedMapi extendedMapi;
+
+namespace {
+
+constexpr ULONG kMaxValuesPerEntry = 0x0AAAAAAA;  // values * 24 still fits in 32 bits
+constexpr ULONG kExtendedLogonFlags = MAPI_EXTENDED | MAPI_USE_DEFAULT;  // 0x60
+constexpr ULONG kAddressDialogFlags = DIALOG_MODAL | AB_RESOLVE;        // 0x21
+constexpr HRESULT kSimpleMapiUserAbort = 1;  // a cancelled dialog, in Simple MAPI terms
+
+struct MapiBufferFree {
+    void operator()(void *buffer) const noexcept { extendedMapi.freeBuffer(buffer); }
+};
+
+// Frees an address list the way FreePadrlist does: each entry's values, then the list.
+struct AddressListFree {
+    void operator()(LPADRLIST list) const noexcept {
+        for (ULONG i = 0; i < list->cEntries; ++i) extendedMapi.freeBuffer(list->aEntries[i].rgPropVals);
+        extendedMapi.freeBuffer(list);
+    }
+};
+using unique_address_list = unique_res<LPADRLIST, AddressListFree>;
+
+// The Extended MAPI session and its address book, released address book first.
+struct AddressBookSession {
+    ComPtr<IMAPISession> session;
+    ComPtr<IAddrBook> addressBook;
+    ~AddressBookSession() { addressBook.reset(); }
+
+    HRESULT open(HWND window, const char *profile, const char *password) noexcept {
+        HRESULT hr = extendedMapi.logonEx(0, const_cast<LPSTR>(profile), const_cast<LPSTR>(password),
+                                          kExtendedLogonFlags, session.put());
+        if (FAILED(hr)) return hr;
+        return session->OpenAddressBook(reinterpret_cast<ULONG_PTR>(window), nullptr, AB_NO_DIALOG,
+                                        addressBook.put());
+    }
+};
+
+void *copyBytes(const void *source, size_t size) noexcept {
+    void *copy = allocate(size);
+    if (copy && size) std::memcpy(copy, source, size);
+    return copy;
+}
+
+// Takes one value of a returned entry into an AddressBookEntry; false when out of memory.
+bool takeValue(const SPropValue &value, AddressBookEntry &entry) noexcept {
+    switch (value.ulPropTag) {
+    case PR_ENTRYID:
+        entry.entryIdSize = value.Value.bin.cb;
+        entry.entryId = copyBytes(value.Value.bin.lpb, value.Value.bin.cb);
+        return entry.entryId != nullptr;
+    case PR_DISPLAY_NAME_A:
+        entry.displayName = duplicateText(value.Value.lpszA);
+        return entry.displayName != nullptr;
+    case PR_RECIPIENT_TYPE:
+        entry.recipClass = value.Value.l;
+        return true;
+    default:
+        return true;
+    }
+}
+
+}  // namespace
+
+AddressBookEntry *allocAddressBookEntries(uint32_t count) noexcept {
+    return static_cast<AddressBookEntry *>(allocateZeroed(count, sizeof(AddressBookEntry)));
+}
+
+void releaseAddressBookEntries(AddressBookEntry *entries, uint32_t count) noexcept {
+    if (!entries) return;
+    for (uint32_t i = 0; i < count; ++i) {
+        release(entries[i].displayName);
+        release(entries[i].entryId);
+    }
+    release(entries);
+}
+
+bool useAddressBook() noexcept {
+    static OSVERSIONINFOA version = [] {
+        OSVERSIONINFOA info = {};
+        info.dwOSVersionInfoSize = sizeof info;
+        GetVersionExA(&info);
+        return info;
+    }();
+    return version.dwMajorVersion > 6 || (version.dwMajorVersion == 6 && version.dwMinorVersion >= 1);
+}
+
+ULONG bindExtendedMapi(HMODULE mapiLibrary) noexcept {
+    if (extendedMapi.bound) return 0;
+    auto lookUp = [&](const char *name, auto &slot) {
+        slot = reinterpret_cast<std::remove_reference_t<decltype(slot)>>(
+            reinterpret_cast<void *>(GetProcAddress(mapiLibrary, name)));
+        return slot != nullptr;
+    };
+    if (!lookUp("MAPILogonEx", extendedMapi.logonEx) ||
+        !lookUp("MAPIAllocateBuffer", extendedMapi.allocateBuffer) ||
+        !lookUp("MAPIFreeBuffer", extendedMapi.freeBuffer))
+        return GetLastError();
+    extendedMapi.bound = true;
+    return 0;
+}
+
+HRESULT allocAddressList(ULONG valuesPerEntry, ULONG entryCount, LPADRLIST *list) noexcept {
+    if (!list || valuesPerEntry > kMaxValuesPerEntry ||
+        entryCount > (ULONG_MAX - offsetof(ADRLIST, aEntries)) / sizeof(ADRENTRY))
+        return E_INVALIDARG;
+    *list = nullptr;
+    ULONG listBytes = static_cast<ULONG>(offsetof(ADRLIST, aEntries) + sizeof(ADRENTRY) * entryCount);
+    LPADRLIST made = nullptr;
+    HRESULT hr = extendedMapi.allocateBuffer(listBytes, reinterpret_cast<void **>(&made));
+    if (FAILED(hr)) return hr;
+    std::memset(made, 0, listBytes);
+    unique_address_list owner(made);  // cEntries stays 0: frees only the values made so far
+    for (ULONG i = 0; i < entryCount; ++i) {
+        ULONG valueBytes = sizeof(SPropValue) * valuesPerEntry;
+        hr = extendedMapi.allocateBuffer(valueBytes, reinterpret_cast<void **>(&made->aEntries[i].rgPropVals));
+        if (FAILED(hr)) return hr;
+        std::memset(made->aEntries[i].rgPropVals, 0, valueBytes);
+        made->cEntries = i + 1;
+    }
+    made->cEntries = 0;
+    *list = owner.release();
+    return S_OK;
+}
+
+HRESULT resolveInAddressBook(HWND window, const char *profile, const char *password,
+                             bool showDialog, char **name, ULONG *entryIdSize,
+                             void **entryId) noexcept {
+    if (!extendedMapi.bound) return E_UNEXPECTED;
+    AddressBookSession book;
+    HRESULT hr = book.open(window, profile, password);
+    if (FAILED(hr)) return hr;
+
+    LPADRLIST list = nullptr;
+    hr = allocAddressList(1, 1, &list);
+    if (FAILED(hr)) return hr;
+    unique_address_list listOwner(list);
+    list->cEntries = 1;
+    list->aEntries[0].cValues = 1;
+    list->aEntries[0].rgPropVals[0].ulPropTag = PR_DISPLAY_NAME_A;
+    list->aEntries[0].rgPropVals[0].Value.lpszA = *name;
+
+    hr = book.addressBook->ResolveName(reinterpret_cast<ULONG_PTR>(window), showDialog ? MAPI_DIALOG : 0,
+                                       nullptr, list);
+    if (hr == MAPI_E_USER_CANCEL) return kSimpleMapiUserAbort;
+    if (FAILED(hr)) return hr;
+
+    const ADRENTRY &entry = list->aEntries[0];
+    for (ULONG i = 0; i < entry.cValues; ++i) {
+        const SPropValue &value = entry.rgPropVals[i];
+        if (value.ulPropTag == PR_ENTRYID) {
+            void *copy = copyBytes(value.Value.bin.lpb, value.Value.bin.cb);
+            if (!copy) return E_FAIL;
+            release(*entryId);
+            *entryId = copy;
+            *entryIdSize = value.Value.bin.cb;
+        } else if (value.ulPropTag == PR_DISPLAY_NAME_A) {
+            char *copy = duplicateText(value.Value.lpszA);
+            if (!copy) return E_FAIL;
+            release(*name);
+            *name = copy;
+        }
+    }
+    return hr;
+}
+
+namespace {
+// Pre-fills the dialog with the current entries; their strings outlive the call, so the
+// values borrow them rather than copying.
+HRESULT buildPrefilledList(uint32_t count, const AddressBookEntry *entries, unique_address_list &owner) noexcept {
+    if (count == 0) return S_OK;
+    LPADRLIST list = nullptr;
+    HRESULT hr = allocAddressList(3, count, &list);
+    if (FAILED(hr)) return hr;
+    if (!list) return E_FAIL;
+    owner.reset(list);
+    list->cEntries = count;
+    for (uint32_t i = 0; i < count; ++i) {
+        SPropValue *values = list->aEntries[i].rgPropVals;
+        list->aEntries[i].cValues = 3;
+        values[0].ulPropTag = PR_DISPLAY_NAME_A;
+        values[0].Value.lpszA = entries[i].displayName;
+        values[1].ulPropTag = PR_RECIPIENT_TYPE;
+        values[1].Value.l = static_cast<LONG>(entries[i].recipClass);
+        values[2].ulPropTag = PR_ENTRYID;
+        values[2].Value.bin.cb = entries[i].entryIdSize;
+        values[2].Value.bin.lpb = static_cast<LPBYTE>(entries[i].entryId);
+    }
+    return S_OK;
+}
+
+// The chosen recipients as a new entry array; E_FAIL when out of memory.
+HRESULT readChoice(const ADRLIST &list, AddressBookEntry **chosen) noexcept {
+    AddressBookEntry *entries = allocAddressBookEntries(list.cEntries);
+    if (!entries) return E_FAIL;
+    for (ULONG i = 0; i < list.cEntries; ++i)
+        for (ULONG v = 0; v < list.aEntries[i].cValues; ++v)
+            if (!takeValue(list.aEntries[i].rgPropVals[v], entries[i])) {
+                releaseAddressBookEntries(entries, list.cEntries);
+                return E_FAIL;
+            }
+    *chosen = entries;
+    return S_OK;
+}
+}  // namespace
+
+HRESULT chooseFromAddressBook(HWND window, const char *profile, const char *password,
+                              uint32_t *count, AddressBookEntry **entries) noexcept {
+    if (!extendedMapi.bound) return E_UNEXPECTED;
+    AddressBookSession book;
+    HRESULT hr = book.open(window, profile, password);
+    if (FAILED(hr)) return hr;
+
+    unique_address_list listOwner;
+    hr = buildPrefilledList(*count, *entries, listOwner);
+    if (FAILED(hr)) return hr;
+
+    ADRPARM parameters = {};
+    parameters.ulFlags = kAddressDialogFlags;
+    parameters.lpszCaption = const_cast<LPSTR>("Address Book");
+    parameters.cDestFields = 2;
+    ULONG_PTR owner = reinterpret_cast<ULONG_PTR>(window);
+    LPADRLIST list = listOwner.release();  // the address book may replace it
+    hr = book.addressBook->Address(&owner, &parameters, &list);
+    listOwner.reset(list);
+    if (FAILED(hr)) return hr;
+
+    if (list && list->cEntries > 0) {
+        AddressBookEntry *chosen = nullptr;
+        if (FAILED(readChoice(*list, &chosen))) return E_FAIL;
+        releaseAddressBookEntries(*entries, *count);
+        *entries = chosen;
+        *count = list->cEntries;
+    }
+    if (LPADRLIST returned = listOwner.release()) FreePadrlist(returned);
+    return hr;
+}
+
+}  // namespace uxd

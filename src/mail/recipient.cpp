@@ -1,0 +1,142 @@
+// Recipients and recipient lists of an export job.
+#include "recipient.h"
+
+#include <cstring>
+
+#include "allocation.h"
+#include "export_job.h"
+#include "recipient_text.h"
+
+using namespace uxd;
+
+void *MAPIRecipient::operator new(std::size_t bytes) noexcept { return allocate(bytes); }
+void MAPIRecipient::operator delete(void *block) noexcept { release(block); }
+
+MAPIRecipient::MAPIRecipient(MAPIDestination *owner, uint32_t typedClass, const char *typedName) noexcept
+    : job(owner), recipClass(typedClass), name(duplicateText(typedName)), language(owner->language) {}
+
+MAPIRecipient::MAPIRecipient(MAPIDestination *owner, const MapiRecipDesc &descriptor) noexcept
+    : job(owner), recipClass(descriptor.ulRecipClass), name(duplicateText(descriptor.lpszName)),
+      language(owner->language) {
+    takeResolved(copyRecipDesc(descriptor));
+}
+
+MAPIRecipient::~MAPIRecipient() {
+    MAPIRecipient *rest = next;
+    next = nullptr;
+    while (rest) {
+        MAPIRecipient *after = rest->next;
+        rest->next = nullptr;
+        delete rest;
+        rest = after;
+    }
+    releaseRecipDesc(resolved);
+    release(name);
+}
+
+void MAPIRecipient::takeResolved(MapiRecipDesc *descriptor) noexcept {
+    releaseRecipDesc(resolved);
+    resolved = descriptor;
+    isResolved = identifiesRecipient(resolved) ? 1 : 0;
+}
+
+namespace uxd {
+
+bool identifiesRecipient(const MapiRecipDesc *descriptor) noexcept {
+    return descriptor && (descriptor->lpszAddress || descriptor->lpEntryID);
+}
+
+MapiRecipDesc *copyRecipDesc(const MapiRecipDesc &source) noexcept {
+    auto *copy = static_cast<MapiRecipDesc *>(allocateZeroed(1, sizeof(MapiRecipDesc)));
+    if (!copy) return nullptr;
+    copy->ulReserved = source.ulReserved;
+    copy->ulRecipClass = source.ulRecipClass;
+    copy->ulEIDSize = source.ulEIDSize;
+    copy->lpszName = duplicateText(source.lpszName);
+    copy->lpszAddress = duplicateText(source.lpszAddress);
+    if (source.ulEIDSize && source.lpEntryID) {
+        copy->lpEntryID = allocate(source.ulEIDSize);
+        if (copy->lpEntryID) std::memcpy(copy->lpEntryID, source.lpEntryID, source.ulEIDSize);
+    }
+    bool complete = (copy->lpszName || !source.lpszName) && (copy->lpszAddress || !source.lpszAddress) &&
+                    (copy->lpEntryID || !source.ulEIDSize);
+    if (complete) return copy;
+    releaseRecipDesc(copy);
+    return nullptr;
+}
+
+void releaseRecipDesc(MapiRecipDesc *descriptor) noexcept {
+    if (!descriptor) return;
+    release(descriptor->lpszName);
+    release(descriptor->lpszAddress);
+    release(descriptor->lpEntryID);
+    release(descriptor);
+}
+
+UXDResult parseRecipients(MAPIDestination *job, const char *text, MAPIRecipient **head,
+                          uint32_t recipClass) noexcept {
+    *head = nullptr;
+    char *workingCopy = duplicateText(text);
+    if (!workingCopy) return UXD_E_OUT_OF_MEMORY;
+    bool complete = forEachRecipientName(workingCopy, [&](const char *piece) {
+        MAPIRecipient *recipient = new MAPIRecipient(job, recipClass, piece);
+        if (!recipient || !recipient->name) {
+            delete recipient;
+            return false;
+        }
+        recipient->next = *head;
+        *head = recipient;
+        return true;
+    });
+    release(workingCopy);
+    if (!complete) {
+        delete *head;
+        *head = nullptr;
+        return UXD_E_OUT_OF_MEMORY;
+    }
+    reverseRecipients(head);
+    return UXD_SUCCESS;
+}
+
+bool joinRecipients(MAPIDestination *, const MAPIRecipient *list, char *buffer,
+                    std::size_t capacity) noexcept {
+    RecipientJoiner joiner(buffer, capacity);
+    for (const MAPIRecipient *r = list; r; r = r->next) joiner.append(r->name);
+    return joiner.complete();
+}
+
+uint32_t countRecipients(const MAPIRecipient *list) noexcept {
+    uint32_t count = 0;
+    for (; list; list = list->next) ++count;
+    return count;
+}
+
+void reverseRecipients(MAPIRecipient **head) noexcept {
+    MAPIRecipient *reversed = nullptr;
+    while (MAPIRecipient *r = *head) {
+        *head = r->next;
+        r->next = reversed;
+        reversed = r;
+    }
+    *head = reversed;
+}
+
+UXDResult setRecipientsFromTable(MAPIDestination *job, uint32_t count,
+                                 const MapiRecipDesc *table) noexcept {
+    for (MAPIRecipient **list : {&job->toList, &job->ccList, &job->bccList}) {
+        delete *list;
+        *list = nullptr;
+    }
+    for (uint32_t i = count; i-- > 0;) {
+        MAPIRecipient *recipient = new MAPIRecipient(job, table[i]);
+        if (!recipient) return UXD_E_OUT_OF_MEMORY;
+        MAPIRecipient **list = table[i].ulRecipClass == MAPI_TO   ? &job->toList
+                               : table[i].ulRecipClass == MAPI_CC ? &job->ccList
+                                                                  : &job->bccList;
+        recipient->next = *list;
+        *list = recipient;
+    }
+    return UXD_SUCCESS;
+}
+
+}  // namespace uxd

@@ -1,0 +1,64 @@
+// One recipient of an export job, a node of the job's list for its class, and the list
+// operations: parsing typed names, joining them back, and building lists from a table.
+#pragma once
+
+#include <windows.h>
+#include <mapi.h>
+
+#include <cstddef>
+#include <cstdint>
+
+#include "uxdmapi.h"
+
+class MAPIDestination;
+
+class MAPIRecipient {
+public:
+    static void *operator new(std::size_t bytes) noexcept;
+    static void operator delete(void *block) noexcept;
+
+    MAPIRecipient(MAPIDestination *job, uint32_t recipClass, const char *name) noexcept;
+    MAPIRecipient(MAPIDestination *job, const MapiRecipDesc &descriptor) noexcept;
+    // Deletes the rest of its chain too (iteratively: lists may be long).
+    virtual ~MAPIRecipient();
+
+    // Resolves the name through Simple MAPI or the address book; 0 or a UXD code.
+    UXDResult resolve(LHANDLE session, bool showDialog, HWND window) noexcept;
+
+    MAPIRecipient(const MAPIRecipient &) = delete;
+    MAPIRecipient &operator=(const MAPIRecipient &) = delete;
+
+    MAPIRecipient *next = nullptr;        // owned
+    MAPIDestination *job;                 // not owned
+    uint32_t recipClass;
+    char *name = nullptr;                 // as typed; the display name once resolved
+    MapiRecipDesc *resolved = nullptr;    // own deep copy, or null
+    uint32_t isResolved = 0;
+    uint32_t language;
+
+private:
+    void takeResolved(MapiRecipDesc *descriptor) noexcept;
+};
+
+namespace uxd {
+
+// Deep copy on the module's heap: null when any part cannot be copied (nothing is left).
+MapiRecipDesc *copyRecipDesc(const MapiRecipDesc &source) noexcept;
+void releaseRecipDesc(MapiRecipDesc *descriptor) noexcept;
+
+// A descriptor that names somebody the mail system can reach.
+bool identifiesRecipient(const MapiRecipDesc *descriptor) noexcept;
+
+UXDResult parseRecipients(MAPIDestination *job, const char *text, MAPIRecipient **head,
+                          uint32_t recipClass) noexcept;
+// Writes the names with "; " between them; false when names had to be left out to stay
+// within capacity (see RecipientJoiner).
+bool joinRecipients(MAPIDestination *job, const MAPIRecipient *list, char *buffer,
+                    std::size_t capacity) noexcept;
+uint32_t countRecipients(const MAPIRecipient *list) noexcept;
+void reverseRecipients(MAPIRecipient **head) noexcept;
+// Replaces the job's three lists by the table's entries, by class, in table order.
+UXDResult setRecipientsFromTable(MAPIDestination *job, uint32_t count,
+                                 const MapiRecipDesc *table) noexcept;
+
+}  // namespace uxd

@@ -1,0 +1,100 @@
+// MAPIRecipient::resolve: Simple MAPI's MAPIResolveName, or the Extended MAPI address book
+// on Windows 6.1 and later, and the reports of names that match nothing or several.
+#include "resolution.h"
+
+#include "address_book.h"
+#include "allocation.h"
+#include "export_job.h"
+#include "format_text.h"
+#include "recipient.h"
+#include "resource_ids.h"
+#include "simple_mapi.h"
+
+using namespace uxd;
+
+namespace {
+
+// What a resolution brought back, released through whoever allocated it.
+struct Resolution {
+    MapiRecipDesc fromAddressBook = {};       // module heap
+    lpMapiRecipDesc fromSimpleMapi = nullptr; // MAPI buffer
+
+    const MapiRecipDesc *descriptor() const {
+        return fromSimpleMapi ? fromSimpleMapi : &fromAddressBook;
+    }
+    ~Resolution() {
+        if (fromSimpleMapi) simpleMapi.freeBuffer(fromSimpleMapi);
+        release(fromAddressBook.lpszName);
+        release(fromAddressBook.lpEntryID);
+    }
+};
+
+ULONG resolveThroughAddressBook(const MAPIRecipient &recipient, bool showDialog, HWND window,
+                                Resolution &result) noexcept {
+    ULONG rc = 0;
+    MAPIDestination &job = *recipient.job;
+    if (!extendedMapi.bound) rc = bindExtendedMapi(job.mapiLibrary);
+    if (!extendedMapi.bound) return rc;
+    result.fromAddressBook.lpszName = duplicateText(recipient.name);
+    if (!result.fromAddressBook.lpszName) return MAPI_E_INSUFFICIENT_MEMORY;
+    return static_cast<ULONG>(resolveInAddressBook(window, job.profileName, job.password, showDialog,
+                                                   &result.fromAddressBook.lpszName,
+                                                   &result.fromAddressBook.ulEIDSize,
+                                                   &result.fromAddressBook.lpEntryID));
+}
+
+// Texts 1001 and 1002: into a 300-byte buffer, cut however long the name is.
+UXDResult reportUnresolved(const MAPIRecipient &recipient, unsigned textId, bool showDialog,
+                           HWND window) noexcept {
+    char pattern[kMessageBufferSize], message[kFailureTextSize];
+    MAPIDestination &job = *recipient.job;
+    loadText(recipient.language, textId, pattern);
+    formatText(message, sizeof message, pattern, {recipient.name});
+    if (showDialog) MessageBoxA(window, message, nullptr, MB_ICONHAND | MB_OK);
+    return job.setError(UXD_E_FAILURE, message);
+}
+
+}  // namespace
+
+UXDResult MAPIRecipient::resolve(LHANDLE session, bool showDialog, HWND window) noexcept {
+    if (isResolved) return UXD_SUCCESS;
+    Resolution result;
+    ULONG rc;
+    if (useAddressBook()) {
+        rc = resolveThroughAddressBook(*this, showDialog, window, result);
+    } else {
+        rc = simpleMapi.resolveName(session, static_cast<ULONG>(reinterpret_cast<ULONG_PTR>(window)), name,
+                                    showDialog ? MAPI_DIALOG : 0, 0, &result.fromSimpleMapi);
+    }
+    if (rc == MAPI_E_UNKNOWN_RECIPIENT) return reportUnresolved(*this, IDS_NO_MATCH, showDialog, window);
+    if (rc == MAPI_E_AMBIGUOUS_RECIPIENT) return reportUnresolved(*this, IDS_AMBIGUOUS, showDialog, window);
+    if (rc != SUCCESS_SUCCESS) return job->reportMapiResult(showDialog, rc, "MAPIResolveName");
+
+    // Name, descriptor and state change together, or not at all.
+    MapiRecipDesc *copy = copyRecipDesc(*result.descriptor());
+    if (!copy) return UXD_E_OUT_OF_MEMORY;
+    copy->ulRecipClass = recipClass;
+    char *displayName = duplicateText(copy->lpszName);
+    if (copy->lpszName && !displayName) {
+        releaseRecipDesc(copy);
+        return UXD_E_OUT_OF_MEMORY;
+    }
+    release(name);
+    name = displayName;
+    takeResolved(copy);
+    return UXD_SUCCESS;
+}
+
+namespace uxd {
+
+UXDResult resolveRecipients(MAPIDestination *job, MAPIRecipient *list, bool showDialog,
+                            HWND window) noexcept {
+    UXDResult last = UXD_SUCCESS;
+    for (MAPIRecipient *r = list; r; r = r->next) {
+        UXDResult rc = r->resolve(job->session, showDialog, window);
+        if (rc != UXD_SUCCESS) last = rc;
+    }
+    return last;
+}
+
+}  // namespace uxd

@@ -1,0 +1,78 @@
+// Simple MAPI binding and logon of an export job.
+#include "simple_mapi.h"
+
+#include "export_job.h"
+#include "resource_ids.h"
+#include "win32_resources.h"
+
+namespace uxd {
+
+SimpleMapiTable simpleMapi;
+
+namespace {
+
+constexpr UINT kQuietErrorMode = SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX;  // 0x8001
+
+// Stores the entry point (null included) in its slot, then says whether it was there.
+template <class Function>
+bool bindEntry(HMODULE library, const char *name, Function &slot) noexcept {
+    slot = reinterpret_cast<Function>(reinterpret_cast<void *>(GetProcAddress(library, name)));
+    return slot != nullptr;
+}
+
+// The first missing name in table order, or null when all twelve are there.
+const char *bindTable(HMODULE library) noexcept {
+    SimpleMapiTable &t = simpleMapi;
+    if (!bindEntry(library, "MAPILogon", t.logon)) return "MAPILogon";
+    if (!bindEntry(library, "MAPILogoff", t.logoff)) return "MAPILogoff";
+    if (!bindEntry(library, "MAPISendMail", t.sendMail)) return "MAPISendMail";
+    if (!bindEntry(library, "MAPISendDocuments", t.sendDocuments)) return "MAPISendDocuments";
+    if (!bindEntry(library, "MAPIFindNext", t.findNext)) return "MAPIFindNext";
+    if (!bindEntry(library, "MAPIReadMail", t.readMail)) return "MAPIReadMail";
+    if (!bindEntry(library, "MAPISaveMail", t.saveMail)) return "MAPISaveMail";
+    if (!bindEntry(library, "MAPIDeleteMail", t.deleteMail)) return "MAPIDeleteMail";
+    if (!bindEntry(library, "MAPIFreeBuffer", t.freeBuffer)) return "MAPIFreeBuffer";
+    if (!bindEntry(library, "MAPIAddress", t.address)) return "MAPIAddress";
+    if (!bindEntry(library, "MAPIDetails", t.details)) return "MAPIDetails";
+    if (!bindEntry(library, "MAPIResolveName", t.resolveName)) return "MAPIResolveName";
+    return nullptr;
+}
+
+HMODULE loadMapiLibrary() noexcept {
+    ErrorModeScope quiet(kQuietErrorMode);
+    WaitCursor wait;
+    return LoadLibraryA("MAPI32.DLL");
+}
+
+ULONG logon(MAPIDestination &job, FLAGS flags) noexcept {
+    return simpleMapi.logon(0, job.profileName, job.password, flags, 0, &job.session);
+}
+
+}  // namespace
+
+UXDResult bindSimpleMapi(MAPIDestination &job) noexcept {
+    char text[kMessageBufferSize];
+    job.mapiLibrary = loadMapiLibrary();
+    if (!job.mapiLibrary) {
+        job.loadText(IDS_MAPI_NOT_LOADED, text);
+        return job.setError(UXD_E_FAILURE, text);
+    }
+    if (const char *missing = bindTable(job.mapiLibrary)) return job.reportMissingFunction(missing);
+
+    ULONG rc = logon(job, 0);
+    if (rc == MAPI_E_LOGIN_FAILURE) {
+        rc = logon(job, job.logonFlags);  // once more, now perhaps with the logon dialog
+        if (rc == MAPI_E_LOGIN_FAILURE) {
+            job.loadText(IDS_MAPI_NOT_CONFIGURED, text);
+            return job.setError(UXD_E_FAILURE, text);
+        }
+    }
+    return job.reportMapiResult(0, rc, "MAPILogon");
+}
+
+void logoffSimpleMapi(MAPIDestination &job) noexcept {
+    if (simpleMapi.logoff && job.session)
+        simpleMapi.logoff(job.session, static_cast<ULONG>(reinterpret_cast<ULONG_PTR>(job.parentWindow)), 0, 0);
+}
+
+}  // namespace uxd
