@@ -32,8 +32,8 @@ extern "C" {
 
 typedef struct RMSession *RMSESSION;
 
-/* options: reserved, pass 0. fallbackToModule: nonzero takes texts and templates that no
-   localized library supplies from the module itself. Returns null when out of memory. */
+/* options: reserved, pass 0. fallbackToModule: nonzero takes texts that no localized
+   library supplies from the module itself. Returns null when out of memory. */
 RMLOCALE_API RMSESSION WINAPI RMInitResMgrSession(HINSTANCE module, DWORD options,
                                                   LPCWSTR fileNamePattern, DWORD fallbackToModule);
 
@@ -45,8 +45,10 @@ RMLOCALE_API int WINAPI RMLoadStringA(RMSESSION session, WORD language, UINT id,
 
 RMLOCALE_API void WINAPI RMTermResMgrSession(RMSESSION session);
 
-/* The module to load resources such as dialog templates from for `language`: a localized
-   library or, failing that, the session's own module. `owner` is not used. */
+/* The module to load resources such as dialog templates from for `language`: the most
+   specific localized library there is or, when there is none, the session's own module
+   (whatever fallbackToModule says). A localized library is expected to carry every
+   template of the module. `owner` is not used. */
 RMLOCALE_API HINSTANCE WINAPI RMGetResDLLInstance(RMSESSION session, DWORD language, HWND owner);
 
 RMLOCALE_API LANGID WINAPI GetProductLocale(void);
