@@ -36,5 +36,15 @@ demo: build-win64
 	echo "== catalogue, German (0x0407)";  $(RUN) $(WIN)/bin/uxdsend.exe list --lang 0x0407 || status=$$?; \
 	scripts/wine-session stop $(PREFIX); exit $$status
 
+# Fuzzes the options reader and conversions (native build, clang): new inputs go to a work
+# corpus under build/, findings to build/native/fuzz/; the committed seeds stay as they are.
+FUZZ_SECONDS ?= 600
+FUZZ_DIR := $(NAT)/fuzz
+.PHONY: fuzz
+fuzz: build-native
+	mkdir -p $(FUZZ_DIR)/work
+	$(NAT)/bin/options_fuzzer -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
+	  -artifact_prefix=$(FUZZ_DIR)/ $(FUZZ_DIR)/work tests/fuzz/corpus
+
 clean:
 	rm -rf build

@@ -227,6 +227,28 @@ typedef struct UXDEncodedRecipient {
 } UXDEncodedRecipient;
 #pragma pack(pop)
 
+/* Flat blocks handed back to the module (to the conversions) are checked before use, since
+   a stored block may come back truncated or damaged; one that fails gives code 5:
+   - flatSize is at least 74, and 74 + stringBytes + 40 x nRecipients + entryIdBytes is at
+     most flatSize;
+   - every nonzero offset, read with all 64 bits, is at least 74 and below flatSize; the
+     table (offset + 40 x nRecipients) and each entry identifier (offset + ulEIDSize) end
+     within flatSize; a table offset of 0 with entries, or an identifier offset of 0 with a
+     nonzero ulEIDSize, is refused;
+   - every string ends inside the block: a NUL byte, or in the wide form a zero UTF-16 unit
+     counted from the string's own offset (which may be odd);
+   - the strings found (terminators included) need at most stringBytes bytes and the
+     identifiers at most entryIdBytes; a block may hold more room than it uses, so a
+     wide-to-ANSI result, which keeps the source's stringBytes, reads back.
+   Sizes: a block holds at most 65535 bytes. The encoder and the conversions refuse with code
+   5 any content whose block would be larger, rather than make a block shorter than its
+   content (ANSI-to-wide doubles stringBytes, so a large ANSI block can reach this).
+   Double-byte code pages: a flat wide-to-ANSI result gives each string the larger of its
+   character count and its real ANSI length (terminator included), and its stringBytes is
+   the larger of the source's and the sum of these; in a single-byte code page this is the
+   layout of one byte per character. The other directions likewise never give a string less
+   room than the code page needs for it. A text the code page cannot convert gives code 5. */
+
 UXD_STATIC_ASSERT(sizeof(UXDRecipDesc) == 40, "MapiRecipDesc layout");
 UXD_STATIC_ASSERT(offsetof(UXDRecipDesc, lpszName) == 8, "name at 8");
 UXD_STATIC_ASSERT(offsetof(UXDRecipDesc, lpszAddress) == 16, "address at 16");
@@ -274,6 +296,18 @@ UXDDestinationCatalogue *UXD_CALL UXDGetExportDestinationsEx(uint32_t language) 
 /* Releases a record handed out by the module: a pointer-form record with its strings and
    table, a flat block or an older layout as one block. Null is fine. Always 0. */
 UXDResult UXD_CALL UXDFreeDestinationOptions(uint32_t reserved, MAPIDestinationOptions *record) UXD_NOEXCEPT;
+/* The job's options as a flat block that the job owns (valid until the next encode or the
+   end of the job), and as a pointer-form record that the caller frees. Both resolve the
+   job's recipients first. */
+UXDResult UXD_CALL UXDEncodeDestinationOptions(void *job, void **block, uint16_t *size) UXD_NOEXCEPT;
+UXDResult UXD_CALL UXDDecodeDestinationOptions(void *job, MAPIDestinationOptions **record) UXD_NOEXCEPT;
+/* Conversions between the ANSI and UTF-16 records, keeping the source's form; the result is
+   the caller's, freed with UXDFreeDestinationOptions. UXDW2ADestinationOptions and
+   UXDA2WDestinationOptions are the same functions under second names. */
+UXDResult UXD_CALL UXDDestinationOptionsW2A(const MAPIDestinationOptionsW *source,
+                                            MAPIDestinationOptions **result, uint16_t *size) UXD_NOEXCEPT;
+UXDResult UXD_CALL UXDDestinationOptionsA2W(const MAPIDestinationOptions *source,
+                                            MAPIDestinationOptionsW **result, uint16_t *size) UXD_NOEXCEPT;
 
 /* Pointer types for hosts that bind the entry points with GetProcAddress. */
 typedef UXDResult (UXD_CALL *UXDInitializeProc)(uint32_t);
@@ -283,6 +317,12 @@ typedef const char *(UXD_CALL *UXDGetErrorTextProc)(void *);
 typedef UXDDestinationCatalogue *(UXD_CALL *UXDGetExportDestinationsProc)(void);
 typedef UXDDestinationCatalogue *(UXD_CALL *UXDGetExportDestinationsExProc)(uint32_t);
 typedef UXDResult (UXD_CALL *UXDFreeDestinationOptionsProc)(uint32_t, MAPIDestinationOptions *);
+typedef UXDResult (UXD_CALL *UXDEncodeDestinationOptionsProc)(void *, void **, uint16_t *);
+typedef UXDResult (UXD_CALL *UXDDecodeDestinationOptionsProc)(void *, MAPIDestinationOptions **);
+typedef UXDResult (UXD_CALL *UXDDestinationOptionsW2AProc)(const MAPIDestinationOptionsW *,
+                                                          MAPIDestinationOptions **, uint16_t *);
+typedef UXDResult (UXD_CALL *UXDDestinationOptionsA2WProc)(const MAPIDestinationOptions *,
+                                                          MAPIDestinationOptionsW **, uint16_t *);
 #endif
 
 #ifdef __cplusplus

@@ -1,0 +1,16 @@
+// The code-page seam on Windows: the process's ANSI code page, as the options records use it.
+#include <windows.h>
+
+#include "codepage.h"
+
+namespace uxd {
+
+int ansiToWide(const char *src, int srcBytes, UXDWideChar *dst, int dstUnits) noexcept {
+    return MultiByteToWideChar(CP_ACP, 0, src, srcBytes, dst, dst ? dstUnits : 0);
+}
+
+int wideToAnsi(const UXDWideChar *src, int srcUnits, char *dst, int dstBytes) noexcept {
+    return WideCharToMultiByte(CP_ACP, 0, src, srcUnits, dst, dst ? dstBytes : 0, nullptr, nullptr);
+}
+
+}  // namespace uxd

@@ -1,0 +1,367 @@
+// ANSI <-> UTF-16 conversion of destination options records; see options_conversion.h.
+// One frame serves both directions; what differs (unit types, the code-page call, the
+// base room of a string) comes from the direction's traits.
+#include "options_conversion.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+#include <type_traits>
+
+#include "allocation.h"
+#include "byte_fields.h"
+#include "codepage.h"
+#include "flat_block.h"
+
+namespace uxd {
+namespace {
+
+constexpr std::size_t kStructSizeField = offsetof(MAPIDestinationOptions, structSize);
+constexpr std::size_t kCountField = offsetof(MAPIDestinationOptions, nRecipients);
+constexpr std::size_t kTableField = offsetof(MAPIDestinationOptions, recipients);
+constexpr std::size_t kFlatSizeField = offsetof(MAPIDestinationOptions, flatSize);
+constexpr std::size_t kStringBytesField = offsetof(UXDEncodedOptionsHeader, stringBytes);
+constexpr std::size_t kEntryIdBytesField = offsetof(UXDEncodedOptionsHeader, entryIdBytes);
+
+struct WideToAnsi {
+    using From = UXDWideChar;
+    using To = char;
+    using FromEntry = UXDRecipDescW;
+    using ToEntry = UXDRecipDesc;
+    static constexpr TextWidth kSourceWidth = TextWidth::Wide;
+    // A pointer-form result string gets two bytes per character; a flat one gets one, and
+    // the source's stringBytes (two per character) is kept as it is.
+    static constexpr std::size_t kPointerRoomFactor = 2;
+    static constexpr uint64_t kStringBytesFactor = 1;
+    static int convert(const From *src, int units, To *dst, int limit) {
+        return wideToAnsi(src, units, dst, limit);
+    }
+};
+
+struct AnsiToWide {
+    using From = char;
+    using To = UXDWideChar;
+    using FromEntry = UXDRecipDesc;
+    using ToEntry = UXDRecipDescW;
+    static constexpr TextWidth kSourceWidth = TextWidth::Ansi;
+    static constexpr std::size_t kPointerRoomFactor = 1;  // one unit per source byte
+    static constexpr uint64_t kStringBytesFactor = 2;
+    static int convert(const From *src, int units, To *dst, int limit) {
+        return ansiToWide(src, units, dst, limit);
+    }
+};
+
+// A source string: in a flat block (where a UTF-16 string may sit at an odd address, so it
+// is copied before use) or the host's own pointer.
+struct SourceText {
+    const void *data = nullptr;  // null: not given
+    std::size_t units = 0;       // with the terminator
+    bool packed = false;
+};
+
+SourceText fromFlat(const FlatText &text, TextWidth width) {
+    if (!text.bytes) return SourceText();
+    return {text.bytes, text.byteLength / std::size_t(width), true};
+}
+
+SourceText fromPointer(const char *text) {
+    if (!text) return SourceText();
+    return {text, std::strlen(text) + 1, false};
+}
+
+SourceText fromPointer(const UXDWideChar *text) {
+    if (!text) return SourceText();
+    std::size_t length = 0;
+    while (text[length]) ++length;
+    return {text, length + 1, false};
+}
+
+template <class T>
+bool reserve(T *&buffer, std::size_t &capacity, std::size_t count) {
+    if (count <= capacity) return true;
+    release(buffer);
+    buffer = static_cast<T *>(allocateZeroed(count, sizeof(T)));
+    capacity = buffer ? count : 0;
+    return buffer != nullptr;
+}
+
+// Converts strings of one direction. The room of a string is counted in result units and
+// holds its terminator: the base room (one result unit per source unit; two bytes per
+// character for a pointer-form ANSI result), or what the code page really needs when that
+// is more (a double-byte code page can need two bytes for one UTF-16 unit).
+template <class Dir>
+class TextConverter {
+public:
+    using From = typename Dir::From;
+    using To = typename Dir::To;
+
+    TextConverter() = default;
+    TextConverter(const TextConverter &) = delete;
+    TextConverter &operator=(const TextConverter &) = delete;
+    ~TextConverter() {
+        release(sourceScratch_);
+        release(resultScratch_);
+    }
+
+    UXDResult room(const SourceText &text, std::size_t base, std::size_t &units) {
+        std::size_t content = text.units - 1;
+        std::size_t needed = 1;
+        if (content != 0) {
+            if (content > INT_MAX) return UXD_E_INVALID_ARGUMENT;
+            const From *src = nullptr;
+            if (UXDResult r = source(text, src)) return r;
+            int measured = Dir::convert(src, int(content), nullptr, 0);
+            if (measured <= 0) return UXD_E_INVALID_ARGUMENT;
+            needed = std::size_t(measured) + 1;
+        }
+        units = std::max(base, needed);
+        return UXD_SUCCESS;
+    }
+
+    // Writes the text and its terminator into `units` result units at `dst`; a packed
+    // destination (inside a flat block) may be unaligned.
+    UXDResult convert(const SourceText &text, void *dst, std::size_t units, bool packedResult) {
+        bool viaScratch = packedResult && !std::is_same<To, char>::value;
+        To *out = static_cast<To *>(dst);
+        if (viaScratch) {
+            if (!reserve(resultScratch_, resultCapacity_, units)) return UXD_E_OUT_OF_MEMORY;
+            out = resultScratch_;
+        }
+        std::size_t written = 0;
+        std::size_t content = text.units - 1;
+        if (content != 0) {
+            const From *src = nullptr;
+            if (UXDResult r = source(text, src)) return r;
+            int limit = units - 1 > INT_MAX ? INT_MAX : int(units - 1);
+            int converted = Dir::convert(src, int(content), out, limit);
+            if (converted <= 0 || std::size_t(converted) >= units) return UXD_E_INVALID_ARGUMENT;
+            written = std::size_t(converted);
+        }
+        out[written] = 0;
+        if (viaScratch) std::memcpy(dst, out, (written + 1) * sizeof(To));
+        return UXD_SUCCESS;
+    }
+
+private:
+    // The source units in a form the code-page call may read.
+    UXDResult source(const SourceText &text, const From *&units) {
+        if (std::is_same<From, char>::value || !text.packed) {
+            units = static_cast<const From *>(text.data);
+            return UXD_SUCCESS;
+        }
+        std::size_t content = text.units - 1;
+        if (!reserve(sourceScratch_, sourceCapacity_, content)) return UXD_E_OUT_OF_MEMORY;
+        std::memcpy(sourceScratch_, text.data, content * sizeof(From));
+        units = sourceScratch_;
+        return UXD_SUCCESS;
+    }
+
+    From *sourceScratch_ = nullptr;
+    std::size_t sourceCapacity_ = 0;
+    To *resultScratch_ = nullptr;
+    std::size_t resultCapacity_ = 0;
+};
+
+// ---- flat source, flat result ---------------------------------------------------------
+
+template <class Dir>
+UXDResult convertFlat(const void *source, void **result, uint16_t *size) {
+    using To = typename Dir::To;
+    FlatBlockView view;
+    if (readFlatBlock(source, Dir::kSourceWidth, &view) != UXD_SUCCESS) return UXD_E_INVALID_ARGUMENT;
+    TextConverter<Dir> texts;
+
+    // Every string is measured before the block is made, so that its size is known.
+    uint64_t neededBytes = 0;
+    auto addRoom = [&](const FlatText &flat) -> UXDResult {
+        SourceText text = fromFlat(flat, Dir::kSourceWidth);
+        if (!text.data) return UXD_SUCCESS;
+        std::size_t units = 0;
+        UXDResult r = texts.room(text, text.units, units);
+        neededBytes += uint64_t(units) * sizeof(To);
+        return r;
+    };
+    for (const FlatText &text : view.texts)
+        if (UXDResult r = addRoom(text)) return r;
+    for (uint16_t i = 0; i < view.nRecipients; ++i) {
+        FlatEntry entry = view.entry(i);
+        if (UXDResult r = addRoom(entry.name)) return r;
+        if (UXDResult r = addRoom(entry.address)) return r;
+    }
+    uint64_t stringBytes = std::max(view.stringBytes * Dir::kStringBytesFactor, neededBytes);
+    uint64_t total = kHeaderSize + stringBytes + uint64_t(kEntrySize) * view.nRecipients + view.entryIdBytes;
+    if (total > kMaxFlatSize) return UXD_E_INVALID_ARGUMENT;
+
+    auto *block = static_cast<unsigned char *>(allocateZeroed(total, 1));
+    if (!block) return UXD_E_OUT_OF_MEMORY;
+    writeField<uint16_t>(block, kStructSizeField, UXD_OPTIONS_SIZE);
+    writeField<uint16_t>(block, kCountField, view.nRecipients);
+    writeField<uint16_t>(block, kFlatSizeField, uint16_t(total));
+    writeField<uint16_t>(block, kStringBytesField, uint16_t(stringBytes));
+    writeField<uint16_t>(block, kEntryIdBytesField, view.entryIdBytes);
+
+    uint64_t at = kHeaderSize;
+    auto place = [&](const FlatText &flat, std::size_t field) -> UXDResult {
+        SourceText text = fromFlat(flat, Dir::kSourceWidth);
+        if (!text.data) return UXD_SUCCESS;
+        std::size_t units = 0;
+        if (UXDResult r = texts.room(text, text.units, units)) return r;
+        if (UXDResult r = texts.convert(text, block + at, units, true)) return r;
+        writeField<uint64_t>(block, field, at);
+        at += uint64_t(units) * sizeof(To);
+        return UXD_SUCCESS;
+    };
+    UXDResult r = UXD_SUCCESS;
+    for (int i = 0; i < kOptionTextCount && r == UXD_SUCCESS; ++i) r = place(view.texts[i], kOptionTextField[i]);
+    if (r == UXD_SUCCESS && view.nRecipients != 0) {
+        uint64_t table = at;
+        writeField<uint64_t>(block, kTableField, table);
+        at += uint64_t(kEntrySize) * view.nRecipients;
+        for (uint16_t i = 0; i < view.nRecipients && r == UXD_SUCCESS; ++i) {
+            FlatEntry entry = view.entry(i);
+            std::size_t row = table + std::size_t(i) * kEntrySize;
+            writeField<uint32_t>(block, row + offsetof(UXDEncodedRecipient, ulReserved), entry.ulReserved);
+            writeField<uint32_t>(block, row + offsetof(UXDEncodedRecipient, ulRecipClass), entry.ulRecipClass);
+            writeField<uint32_t>(block, row + offsetof(UXDEncodedRecipient, ulEIDSize), entry.ulEIDSize);
+            r = place(entry.name, row + offsetof(UXDEncodedRecipient, lpszName));
+            if (r == UXD_SUCCESS) r = place(entry.address, row + offsetof(UXDEncodedRecipient, lpszAddress));
+            if (r == UXD_SUCCESS && entry.ulEIDSize != 0) {
+                std::memcpy(block + at, entry.entryId, entry.ulEIDSize);
+                writeField<uint64_t>(block, row + offsetof(UXDEncodedRecipient, lpEntryID), at);
+                at += entry.ulEIDSize;
+            }
+        }
+    }
+    if (r != UXD_SUCCESS) {
+        release(block);
+        return r;
+    }
+    *result = block;
+    if (size) *size = uint16_t(total);
+    return UXD_SUCCESS;
+}
+
+// ---- pointer-form result ----------------------------------------------------------------
+
+// Releases a pointer-form record made here, complete or not: fields not yet set are null.
+template <class Dir>
+void discardRecord(unsigned char *record) {
+    for (std::size_t field : kOptionTextField) release(readField<void *>(record, field));
+    auto *table = readField<typename Dir::ToEntry *>(record, kTableField);
+    if (table) {
+        uint16_t count = readField<uint16_t>(record, kCountField);
+        for (uint16_t i = 0; i < count; ++i) {
+            release(table[i].lpszName);
+            release(table[i].lpszAddress);
+            release(table[i].lpEntryID);
+        }
+        release(table);
+    }
+    release(record);
+}
+
+// A converted string in its own allocation; null when the source text is absent or when
+// that allocation fails.
+template <class Dir>
+UXDResult makeText(TextConverter<Dir> &texts, const SourceText &text, typename Dir::To *&made) {
+    made = nullptr;
+    if (!text.data) return UXD_SUCCESS;
+    std::size_t units = 0;
+    if (UXDResult r = texts.room(text, text.units * Dir::kPointerRoomFactor, units)) return r;
+    auto *buffer = static_cast<typename Dir::To *>(allocate(units * sizeof(typename Dir::To)));
+    if (!buffer) return UXD_SUCCESS;
+    if (UXDResult r = texts.convert(text, buffer, units, false)) {
+        release(buffer);
+        return r;
+    }
+    made = buffer;
+    return UXD_SUCCESS;
+}
+
+template <class Dir>
+UXDResult fillRecord(const void *source, unsigned char *record) {
+    using From = typename Dir::From;
+    using To = typename Dir::To;
+    TextConverter<Dir> texts;
+    uint16_t count = readField<uint16_t>(source, kCountField);
+    auto *sourceTable = readField<const unsigned char *>(source, kTableField);
+    if (count != 0 && !sourceTable) return UXD_E_INVALID_ARGUMENT;
+
+    for (std::size_t field : kOptionTextField) {
+        To *made = nullptr;
+        if (UXDResult r = makeText(texts, fromPointer(readField<const From *>(source, field)), made)) return r;
+        writeField<To *>(record, field, made);
+    }
+    writeField<uint16_t>(record, kCountField, count);
+    if (count == 0) return UXD_SUCCESS;
+
+    auto *table = static_cast<typename Dir::ToEntry *>(allocateZeroed(count, sizeof(typename Dir::ToEntry)));
+    if (!table) return UXD_E_OUT_OF_MEMORY;
+    writeField(record, kTableField, table);
+    for (uint16_t i = 0; i < count; ++i) {
+        typename Dir::FromEntry from;
+        std::memcpy(&from, sourceTable + std::size_t(i) * sizeof from, sizeof from);
+        typename Dir::ToEntry &to = table[i];
+        to.ulReserved = from.ulReserved;
+        to.ulRecipClass = from.ulRecipClass;
+        to.ulEIDSize = from.ulEIDSize;
+        if (UXDResult r = makeText(texts, fromPointer(from.lpszName), to.lpszName)) return r;
+        if (UXDResult r = makeText(texts, fromPointer(from.lpszAddress), to.lpszAddress)) return r;
+        if (from.ulEIDSize != 0 && from.lpEntryID) {
+            to.lpEntryID = allocate(from.ulEIDSize);
+            if (to.lpEntryID) std::memcpy(to.lpEntryID, from.lpEntryID, from.ulEIDSize);
+        }
+    }
+    return UXD_SUCCESS;
+}
+
+// An unrecognised structSize is an older layout: it becomes an empty record.
+template <class Dir>
+UXDResult convertToPointers(const void *source, bool recognised, void **result, uint16_t *size) {
+    auto *record = static_cast<unsigned char *>(allocateZeroed(1, UXD_OPTIONS_SIZE));
+    if (!record) return UXD_E_OUT_OF_MEMORY;
+    writeField<uint16_t>(record, kStructSizeField, UXD_OPTIONS_SIZE);
+    if (recognised) {
+        if (UXDResult r = fillRecord<Dir>(source, record)) {
+            discardRecord<Dir>(record);
+            return r;
+        }
+    }
+    *result = record;
+    if (size) *size = 0;
+    return UXD_SUCCESS;
+}
+
+template <class Dir>
+UXDResult convertRecord(const void *source, void **result, uint16_t *size) {
+    if (!result) return UXD_E_INVALID_ARGUMENT;
+    *result = nullptr;
+    if (!source) return UXD_SUCCESS;
+    // flatSize is read only from a record long enough to have it.
+    uint16_t structSize = readField<uint16_t>(source, kStructSizeField);
+    bool current = structSize == UXD_OPTIONS_SIZE;
+    bool flatCandidate = std::is_same<Dir, WideToAnsi>::value ? structSize >= UXD_OPTIONS_SIZE : current;
+    if (flatCandidate && readField<uint16_t>(source, kFlatSizeField) != 0)
+        return convertFlat<Dir>(source, result, size);
+    return convertToPointers<Dir>(source, current, result, size);
+}
+
+}  // namespace
+
+UXDResult convertOptionsW2A(const MAPIDestinationOptionsW *source, MAPIDestinationOptions **result,
+                            uint16_t *size) noexcept {
+    void *made = nullptr;
+    UXDResult r = convertRecord<WideToAnsi>(source, result ? &made : nullptr, size);
+    if (result) *result = static_cast<MAPIDestinationOptions *>(made);
+    return r;
+}
+
+UXDResult convertOptionsA2W(const MAPIDestinationOptions *source, MAPIDestinationOptionsW **result,
+                            uint16_t *size) noexcept {
+    void *made = nullptr;
+    UXDResult r = convertRecord<AnsiToWide>(source, result ? &made : nullptr, size);
+    if (result) *result = static_cast<MAPIDestinationOptionsW *>(made);
+    return r;
+}
+
+}  // namespace uxd

@@ -1,0 +1,141 @@
+// The options entry points: a job's options handed back to the host as an encoded block or
+// as a record, and records converted between their ANSI and UTF-16 forms.
+#include <windows.h>
+#include <mapi.h>
+
+#include <cstring>
+
+#include "allocation.h"
+#include "byte_fields.h"
+#include "encoded_options.h"
+#include "export_job.h"
+#include "gather_recipients.h"
+#include "options_conversion.h"
+#include "win32_resources.h"
+
+static_assert(sizeof(MapiRecipDesc) == sizeof(UXDRecipDesc), "the public entry is MapiRecipDesc");
+static_assert(offsetof(MapiRecipDesc, lpEntryID) == offsetof(UXDRecipDesc, lpEntryID), "same layout");
+
+using namespace uxd;
+
+namespace {
+
+// A gathered table, released as a bare array: its strings belong to the recipients.
+struct GatheredTable {
+    uint32_t count = 0;
+    MapiRecipDesc *entries = nullptr;
+    ~GatheredTable() { release(entries); }
+};
+
+UXDResult gatherResolving(MAPIDestination *job, GatheredTable &gathered) noexcept {
+    WaitCursor wait;  // resolving may ask the mail system
+    return gatherRecipients(job, true, &gathered.count, &gathered.entries);
+}
+
+const char *const *jobTexts(const MAPIDestination &job, const char *(&texts)[kOptionTextCount]) {
+    const char *source[kOptionTextCount] = {job.toText,      job.ccText,      job.bccText, job.subjectText,
+                                            job.messageText, job.profileName, job.password};
+    std::memcpy(texts, source, sizeof texts);
+    return texts;
+}
+
+// A record's own copy of a gathered table; false when the table itself cannot be had.
+bool copyTable(const GatheredTable &gathered, UXDRecipDesc **table) noexcept {
+    *table = nullptr;
+    if (gathered.count == 0) return true;
+    WaitCursor wait;
+    auto *copy = static_cast<UXDRecipDesc *>(allocateZeroed(gathered.count, sizeof(UXDRecipDesc)));
+    if (!copy) return false;
+    for (uint32_t i = 0; i < gathered.count; ++i) {
+        const MapiRecipDesc &from = gathered.entries[i];
+        UXDRecipDesc &to = copy[i];
+        to.ulReserved = from.ulReserved;
+        to.ulRecipClass = from.ulRecipClass;
+        to.ulEIDSize = from.ulEIDSize;
+        to.lpszName = duplicateText(from.lpszName);  // a failed copy stays null, unreported
+        to.lpszAddress = duplicateText(from.lpszAddress);
+        if (from.ulEIDSize && from.lpEntryID) {
+            to.lpEntryID = allocateZeroed(from.ulEIDSize + size_t{1}, 1);
+            if (to.lpEntryID) std::memcpy(to.lpEntryID, from.lpEntryID, from.ulEIDSize);
+        }
+    }
+    *table = copy;
+    return true;
+}
+
+}  // namespace
+
+extern "C" {
+
+UXDResult UXD_CALL UXDEncodeDestinationOptions(void *handle, void **block, uint16_t *size) noexcept {
+    auto *job = static_cast<MAPIDestination *>(handle);
+    if (!job || !block || !size) return UXD_E_INVALID_ARGUMENT;
+    *block = nullptr;
+    GatheredTable gathered;
+    UXDResult rc = gatherResolving(job, gathered);
+    if (rc != UXD_SUCCESS) return rc;  // the previous block stays
+
+    release(job->encodedOptions);  // replaced, or gone if the new one cannot be made
+    job->encodedOptions = nullptr;
+    const char *texts[kOptionTextCount];
+    unsigned char *encoded = nullptr;
+    uint16_t flatSize = 0;
+    rc = encodeOptions(jobTexts(*job, texts), reinterpret_cast<const UXDRecipDesc *>(gathered.entries),
+                       gathered.count, &encoded, &flatSize);
+    if (rc != UXD_SUCCESS) return rc;
+    job->encodedOptions = encoded;
+    *block = encoded;
+    *size = flatSize;
+    return UXD_SUCCESS;
+}
+
+UXDResult UXD_CALL UXDDecodeDestinationOptions(void *handle, MAPIDestinationOptions **record) noexcept {
+    auto *job = static_cast<MAPIDestination *>(handle);
+    if (!job || !record) return UXD_E_INVALID_ARGUMENT;
+    *record = nullptr;
+    auto *options = static_cast<MAPIDestinationOptions *>(allocateZeroed(1, sizeof(MAPIDestinationOptions)));
+    if (!options) return UXD_E_OUT_OF_MEMORY;
+    GatheredTable gathered;
+    UXDResult rc = gatherRecipients(job, true, &gathered.count, &gathered.entries);
+    if (rc != UXD_SUCCESS) {
+        release(options);
+        return rc;
+    }
+    if (gathered.count > 0xFFFF) {  // more than the record's 16-bit count can describe
+        release(options);
+        return UXD_E_INVALID_ARGUMENT;
+    }
+    writeField<uint16_t>(options, offsetof(MAPIDestinationOptions, structSize), UXD_OPTIONS_SIZE);
+    const char *texts[kOptionTextCount];
+    jobTexts(*job, texts);
+    for (int i = 0; i < kOptionTextCount; ++i) {
+        char *copy = duplicateText(texts[i] ? texts[i] : "");
+        writeField<char *>(options, kOptionTextField[i], copy);
+        if (!copy) {
+            UXDFreeDestinationOptions(0, options);  // the copies made so far and the record
+            return UXD_E_OUT_OF_MEMORY;
+        }
+    }
+    UXDRecipDesc *table = nullptr;
+    if (!copyTable(gathered, &table)) {
+        UXDFreeDestinationOptions(0, options);
+        return UXD_E_OUT_OF_MEMORY;
+    }
+    writeField<UXDRecipDesc *>(options, offsetof(MAPIDestinationOptions, recipients), table);
+    writeField<uint16_t>(options, offsetof(MAPIDestinationOptions, nRecipients), static_cast<uint16_t>(gathered.count));
+    writeField<uint16_t>(options, offsetof(MAPIDestinationOptions, flatSize), 0);
+    *record = options;
+    return UXD_SUCCESS;
+}
+
+UXDResult UXD_CALL UXDDestinationOptionsW2A(const MAPIDestinationOptionsW *source,
+                                            MAPIDestinationOptions **result, uint16_t *size) noexcept {
+    return convertOptionsW2A(source, result, size);
+}
+
+UXDResult UXD_CALL UXDDestinationOptionsA2W(const MAPIDestinationOptions *source,
+                                            MAPIDestinationOptionsW **result, uint16_t *size) noexcept {
+    return convertOptionsA2W(source, result, size);
+}
+
+}  // extern "C"
