@@ -1,0 +1,104 @@
+#include "test_mail.h"
+
+#include <fstream>
+
+namespace {
+std::string makeFolder() {
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    static int made = 0;
+    std::string folder = std::string(temp) + "uxdtest-" + std::to_string(GetCurrentProcessId()) + "-" +
+                         std::to_string(++made) + "\\";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    CreateDirectoryA((folder + "outbox").c_str(), nullptr);
+    return folder;
+}
+
+void removeFolder(const std::string &folder) {
+    for (const char *sub : {"outbox\\", ""}) {
+        WIN32_FIND_DATAA found;
+        std::string path = folder + sub;
+        HANDLE search = FindFirstFileA((path + "*").c_str(), &found);
+        if (search != INVALID_HANDLE_VALUE) {
+            do DeleteFileA((path + found.cFileName).c_str());
+            while (FindNextFileA(search, &found));
+            FindClose(search);
+        }
+    }
+    RemoveDirectoryA((folder + "outbox").c_str());
+    RemoveDirectoryA(folder.c_str());
+}
+}  // namespace
+
+std::vector<std::string> TestMail::defaultAddressBook() {
+    return {"Ann Archer|SMTP:ann@example.com|A1A2A3A4", "Anna Baker|SMTP:anna@example.com|B1B2B3B4",
+            "Bob Carter|SMTP:bob@example.com|C1C2C3C4", "No Address||D1D2"};
+}
+
+TestMail::TestMail(const std::vector<std::string> &addressBook)
+    : folder_(makeFolder()), config_(folder_ + "testmail.ini") {
+    module_ = GetModuleHandleA("uxdtestmail.dll");
+    SetEnvironmentVariableA("UXD_TESTMAIL_CONFIG", config_.c_str());
+    WritePrivateProfileStringA("files", "log", (folder_ + "testmail.log").c_str(), config_.c_str());
+    WritePrivateProfileStringA("files", "outbox", (folder_ + "outbox").c_str(), config_.c_str());
+    for (size_t i = 0; i < addressBook.size(); ++i)
+        WritePrivateProfileStringA("addressbook", std::to_string(i + 1).c_str(), addressBook[i].c_str(),
+                                   config_.c_str());
+    reset();
+}
+
+TestMail::~TestMail() {
+    SetEnvironmentVariableA("UXD_TESTMAIL_CONFIG", nullptr);
+    reset();
+    removeFolder(folder_);
+}
+
+void TestMail::set(const char *section, const char *key, const std::string &value) {
+    WritePrivateProfileStringA(section, key, value.c_str(), config_.c_str());
+    reset();
+}
+
+void TestMail::reset() const {
+    WritePrivateProfileStringA(nullptr, nullptr, nullptr, config_.c_str());  // flush the cache
+    if (!module_) return;
+    auto resetProc = reinterpret_cast<void(WINAPI *)()>(GetProcAddress(module_, "TestMailReset"));
+    if (resetProc) resetProc();
+}
+
+std::vector<std::string> TestMail::log() const {
+    std::vector<std::string> lines;
+    std::ifstream in(folder_ + "testmail.log");
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+std::vector<std::string> TestMail::calls(const std::string &function) const {
+    std::vector<std::string> matching;
+    for (const std::string &line : log())
+        if (line.compare(0, function.size() + 1, function + " ") == 0) matching.push_back(line);
+    return matching;
+}
+
+long TestMail::outstandingBuffers() const {
+    auto count = reinterpret_cast<LONG(WINAPI *)()>(GetProcAddress(module_, "TestMailOutstandingBuffers"));
+    return count ? count() : -1;
+}
+
+long TestMail::outstandingObjects() const {
+    auto count = reinterpret_cast<LONG(WINAPI *)()>(GetProcAddress(module_, "TestMailOutstandingObjects"));
+    return count ? count() : -1;
+}
+
+std::vector<std::string> TestMail::outboxFiles() const {
+    std::vector<std::string> files;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((outbox() + "*.eml").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return files;
+    do files.push_back(outbox() + found.cFileName);
+    while (FindNextFileA(search, &found));
+    FindClose(search);
+    return files;
+}

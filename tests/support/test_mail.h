@@ -1,0 +1,36 @@
+// Drives the test mail system (uxdtestmail.dll, the registered mail client that MAPI32.DLL
+// routes to): writes its script, resets it, and reads back the calls it logged.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+class TestMail {
+public:
+    // A fresh folder with an empty log and outbox, and the given address book lines
+    // ("Ann Archer|SMTP:ann@example.com|A1A2A3A4").
+    explicit TestMail(const std::vector<std::string> &addressBook = defaultAddressBook());
+    ~TestMail();
+
+    static std::vector<std::string> defaultAddressBook();
+
+    // [section] key=value in the script; takes effect at once.
+    void set(const char *section, const char *key, const std::string &value);
+
+    std::vector<std::string> log() const;                     // every line so far
+    std::vector<std::string> calls(const std::string &function) const;  // lines starting so
+    long outstandingBuffers() const;
+    long outstandingObjects() const;
+    const std::string &folder() const { return folder_; }
+    std::string outbox() const { return folder_ + "outbox\\"; }
+    std::vector<std::string> outboxFiles() const;
+
+    bool available() const { return module_ != nullptr; }
+
+private:
+    void reset() const;
+    std::string folder_, config_;
+    HMODULE module_ = nullptr;
+};

@@ -1,0 +1,66 @@
+// Shared state of the test mail system; see state.h.
+#include "state.h"
+
+#include <map>
+#include <memory>
+#include <set>
+
+namespace testmail {
+namespace {
+
+struct State {
+    std::unique_ptr<Config> config;  // null until first use
+    std::map<std::string, std::size_t> calls;
+    std::set<ULONG_PTR> sessions;
+    ULONG_PTR nextSession = 0x1000;
+};
+
+State &state() {
+    static State instance;
+    return instance;
+}
+
+}  // namespace
+
+std::recursive_mutex &lock() {
+    static std::recursive_mutex instance;
+    return instance;
+}
+
+const Config &config() {
+    State &s = state();
+    if (!s.config) s.config.reset(new Config(readConfig()));
+    return *s.config;
+}
+
+unsigned long scriptedResult(const char *function) {
+    const auto &results = config().results;
+    std::size_t call = state().calls[function]++;
+    auto list = results.find(function);
+    if (list == results.end() || call >= list->second.size()) return 0;
+    return list->second[call];
+}
+
+unsigned long scriptedResolve(const std::string &name) {
+    const auto &resolve = config().resolve;
+    auto result = resolve.find(lower(name));
+    return result == resolve.end() ? 0 : result->second;
+}
+
+void resetScript() {
+    State &s = state();
+    s.config.reset(new Config(readConfig()));
+    s.calls.clear();
+}
+
+ULONG_PTR openSession() {
+    State &s = state();
+    s.sessions.insert(s.nextSession);
+    return s.nextSession++;
+}
+
+bool closeSession(ULONG_PTR session) { return state().sessions.erase(session) > 0; }
+
+bool knownSession(ULONG_PTR session) { return session == 0 || state().sessions.count(session) > 0; }
+
+}  // namespace testmail
