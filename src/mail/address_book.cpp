@@ -8,9 +8,6 @@
 #include "com_ptr.h"
 #include "raii.h"
 
-// MAPI32.DLL ordinal 139, imported statically (see mapi32_ordinals.def).
-extern "C" __declspec(dllimport) void WINAPI FreePadrlist(LPADRLIST list);
-
 namespace uxd {
 
 ExtendedMapi extendedMapi;

@@ -8,6 +8,10 @@
 
 #include <cstdint>
 
+// MAPI32.DLL ordinal 139, imported by number (see mapi32_ordinals.def): releases an
+// address list with the value arrays of its entries.
+extern "C" __declspec(dllimport) void WINAPI FreePadrlist(LPADRLIST list);
+
 namespace uxd {
 
 // A recipient as the address book gives and takes it. Arrays of them are made with

@@ -1,0 +1,124 @@
+// Binding a job to Simple MAPI through the registered mail client: the logon and its one
+// retry, the first missing entry point, a library that does not load, and what is put back.
+#include "mail_fixture.h"
+#include "simple_mapi.h"
+
+using namespace uxd;
+
+using SimpleMapiBinding = MailTest;
+
+TEST_F(SimpleMapiBinding, LogonIsRetriedOnceOnlyAfterALoginFailure) {
+    const struct {
+        const char *description;
+        uint32_t allowLogonUI;
+        const char *script;
+        UXDResult code;
+        const char *text;
+        std::vector<std::string> flags;  // of each MAPILogon call
+    } cases[] = {
+        {"retried with the dialog allowed", 1, "3,0", UXD_SUCCESS, "", {"flags=0x0", "flags=0x1"}},
+        {"retried identically without it", 0, "3,0", UXD_SUCCESS, "", {"flags=0x0", "flags=0x0"}},
+        {"two failures: not configured", 0, "3,3", UXD_E_FAILURE,
+         "MAPI services not installed or not configured", {"flags=0x0", "flags=0x0"}},
+        {"a cancel is not retried", 1, "1", UXD_E_CANCELLED, "", {"flags=0x0"}},
+        {"a second result other than 3 is reported", 1, "3,2", UXD_E_FAILURE,
+         "Error 2 returned by function <MAPILogon>.", {"flags=0x0", "flags=0x1"}},
+        {"plain success", 1, "0", UXD_SUCCESS, "", {"flags=0x0"}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.description);
+        mail.reset();  // the old script goes before the new one is written
+        mail = std::make_unique<TestMail>();
+        mail->set("results", "MAPILogon", c.script);
+        makeJob(c.allowLogonUI);
+        EXPECT_EQ(bindSimpleMapi(*job), c.code);
+        EXPECT_STREQ(UXDGetErrorText(job.get()), c.text);
+        std::vector<std::string> logons = mail->calls("MAPILogon");
+        ASSERT_EQ(logons.size(), c.flags.size());
+        for (size_t i = 0; i < logons.size(); ++i) {
+            EXPECT_NE(logons[i].find(c.flags[i]), std::string::npos) << logons[i];
+            EXPECT_NE(logons[i].find("ulUIParam=0x0 "), std::string::npos) << "no parent window";
+        }
+        if (logons.size() == 2)  // the retry repeats every argument but, perhaps, the flags
+            EXPECT_EQ(logons[0].substr(0, logons[0].find(" flags=")), logons[1].substr(0, logons[1].find(" flags=")));
+        job.reset();
+    }
+}
+
+TEST_F(SimpleMapiBinding, ProfileAndPasswordArePassedAsTheyStand) {
+    for (const char *profile : {"", "Work"}) {
+        SCOPED_TRACE(std::string("profile \"") + profile + "\"");
+        mail.reset();  // the old script goes before the new one is written
+        mail = std::make_unique<TestMail>();
+        mail->set("results", "MAPILogon", "3,0");
+        makeJob();
+        strcpy(job->profileName, profile);
+        strcpy(job->password, *profile ? "pw" : "");
+        ASSERT_EQ(bindSimpleMapi(*job), UXD_SUCCESS);
+        std::string expected = std::string("profile=\"") + profile + "\" password=\"" + (*profile ? "pw" : "") + "\"";
+        for (const std::string &logon : mail->calls("MAPILogon"))
+            EXPECT_NE(logon.find(expected), std::string::npos) << "empty texts go as empty strings: " << logon;
+        job.reset();
+    }
+}
+
+TEST_F(SimpleMapiBinding, TheFirstMissingEntryPointIsNamed) {
+    const struct {
+        const char *missing;
+        size_t lookups;
+    } cases[] = {{"MAPILogon", 1}, {"MAPIDetails", 11}, {"MAPIResolveName", 12}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.missing);
+        makeJob();
+        LoaderSpy::missing = {c.missing};
+        LoaderSpy::lookups.clear();
+        EXPECT_EQ(bindSimpleMapi(*job), UXD_E_FAILURE);
+        EXPECT_EQ(std::string(UXDGetErrorText(job.get())),
+                  std::string("Function <") + c.missing + "> is missing from <MAPI.DLL>");
+        EXPECT_EQ(LoaderSpy::lookups.size(), c.lookups) << "binding stops at the missing one";
+        EXPECT_EQ(LoaderSpy::lookups.back(), c.missing);
+        EXPECT_TRUE(mail->calls("MAPILogon").empty()) << "no logon without the whole table";
+        EXPECT_NE(job->mapiLibrary, nullptr) << "the library stays with the job";
+        job.reset();
+    }
+}
+
+TEST_F(SimpleMapiBinding, LibraryThatDoesNotLoadIsReported) {
+    makeJob();
+    LoaderSpy::failMapiLoad = true;
+    EXPECT_EQ(bindSimpleMapi(*job), UXD_E_FAILURE);
+    EXPECT_STREQ(UXDGetErrorText(job.get()), "Couldn't load <MAPI.DLL>.");
+    EXPECT_EQ(job->mapiLibrary, nullptr);
+    EXPECT_EQ(job->errorCode, UXD_E_FAILURE);
+}
+
+TEST_F(SimpleMapiBinding, ErrorModeAndCursorArePutBackOnEveryPath) {
+    HCURSOR arrow = LoadCursorA(nullptr, IDC_ARROW);
+    for (bool loads : {true, false}) {
+        SCOPED_TRACE(loads ? "library loads" : "library missing");
+        makeJob();
+        LoaderSpy::failMapiLoad = !loads;
+        SetErrorMode(SEM_NOGPFAULTERRORBOX);
+        SetCursor(arrow);
+        bindSimpleMapi(*job);
+        EXPECT_EQ(LoaderSpy::errorModeAtLoad, static_cast<UINT>(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX));
+        EXPECT_EQ(LoaderSpy::cursorAtLoad, LoadCursorA(nullptr, IDC_WAIT));
+        EXPECT_EQ(GetErrorMode(), static_cast<UINT>(SEM_NOGPFAULTERRORBOX));
+        EXPECT_EQ(GetCursor(), arrow);
+        job.reset();
+    }
+    SetErrorMode(0);
+}
+
+TEST_F(SimpleMapiBinding, EndingTheJobLogsOffWithTheLowHalfOfItsWindow) {
+    makeJob();
+    ASSERT_EQ(bindSimpleMapi(*job), UXD_SUCCESS);
+    LHANDLE session = job->session;
+    job.reset();
+    std::vector<std::string> logoffs = mail->calls("MAPILogoff");
+    ASSERT_EQ(logoffs.size(), 1u);
+    char expected[64];
+    snprintf(expected, sizeof expected, "session=0x%llx ulUIParam=0x34567890 ",
+             static_cast<unsigned long long>(session));
+    EXPECT_NE(logoffs[0].find(expected), std::string::npos) << logoffs[0];
+}

@@ -1,0 +1,75 @@
+#include "mail_fixture.h"
+
+#include "address_book.h"
+
+std::vector<std::string> LoaderSpy::lookups;
+std::set<std::string> LoaderSpy::missing;
+bool LoaderSpy::failMapiLoad;
+UINT LoaderSpy::errorModeAtLoad;
+HCURSOR LoaderSpy::cursorAtLoad;
+
+namespace {
+decltype(&LoadLibraryA) realLoad;
+decltype(&GetProcAddress) realLookup;
+
+HMODULE WINAPI spyLoad(LPCSTR name) {
+    if (name && !_stricmp(name, "MAPI32.DLL")) {
+        LoaderSpy::errorModeAtLoad = GetErrorMode();
+        LoaderSpy::cursorAtLoad = GetCursor();
+        if (LoaderSpy::failMapiLoad) {
+            SetLastError(ERROR_MOD_NOT_FOUND);
+            return nullptr;
+        }
+    }
+    return realLoad(name);
+}
+
+FARPROC WINAPI spyLookup(HMODULE module, LPCSTR name) {
+    if (reinterpret_cast<ULONG_PTR>(name) > 0xFFFF) {
+        LoaderSpy::lookups.push_back(name);
+        if (LoaderSpy::missing.count(name)) {
+            SetLastError(ERROR_PROC_NOT_FOUND);
+            return nullptr;
+        }
+    }
+    return realLookup(module, name);
+}
+}  // namespace
+
+LoaderSpy::LoaderSpy() {
+    lookups.clear();
+    missing.clear();
+    failMapiLoad = false;
+    HMODULE self = GetModuleHandleA(nullptr);
+    load_ = std::make_unique<IatHook>(self, "kernel32.dll", "LoadLibraryA", (void *)&spyLoad);
+    lookup_ = std::make_unique<IatHook>(self, "kernel32.dll", "GetProcAddress", (void *)&spyLookup);
+    EXPECT_TRUE(load_->installed() && lookup_->installed()) << "the program imports both";
+    realLoad = reinterpret_cast<decltype(realLoad)>(load_->original());
+    realLookup = reinterpret_cast<decltype(realLookup)>(lookup_->original());
+}
+
+LoaderSpy::~LoaderSpy() = default;
+
+void MailTest::SetUp() {
+    JobTest::SetUp();
+    mail = std::make_unique<TestMail>();
+    ASSERT_TRUE(mail->available()) << "uxdtestmail.dll is not the registered mail client";
+    loader = std::make_unique<LoaderSpy>();
+    uxd::extendedMapi.bound = false;  // each test binds afresh
+}
+
+void MailTest::makeJob(uint32_t allowLogonUI) {
+    host.record.allowLogonUI = allowLogonUI;
+    host.record.language = 0x0409;
+    job.reset(new MAPIDestination(reinterpret_cast<HWND>(0x1234567890ull), host.with({})));
+    ASSERT_EQ(job->allocateTextBuffers(), UXD_SUCCESS);
+}
+
+void MailTest::TearDown() {
+    job.reset();
+    loader.reset();
+    EXPECT_EQ(mail->outstandingBuffers(), 0) << "MAPI buffers the module did not free";
+    EXPECT_EQ(mail->outstandingObjects(), 0) << "Extended MAPI objects the module did not release";
+    mail.reset();
+    JobTest::TearDown();
+}

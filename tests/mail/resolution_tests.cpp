@@ -1,0 +1,217 @@
+// Resolving names on whichever path this Windows version takes: Simple MAPI's
+// MAPIResolveName (6.0) or the Extended MAPI address book (6.1 and later). The same tests
+// run in two programs, one that Wine reports as Vista and one as Windows 7.
+#include <algorithm>
+
+#include "address_book.h"
+#include "mail_fixture.h"
+#include "message_box.h"
+#include "recipient.h"
+#include "resolution.h"
+#include "simple_mapi.h"
+
+using namespace uxd;
+
+namespace {
+class Resolution : public MailTest {
+protected:
+    void SetUp() override {
+        MailTest::SetUp();
+        makeJob();
+        ASSERT_EQ(bindSimpleMapi(*job), UXD_SUCCESS);
+    }
+    MAPIRecipient *parse(const char *text, uint32_t recipClass = MAPI_TO) {
+        MAPIRecipient *list = nullptr;
+        EXPECT_EQ(parseRecipients(job.get(), text, &list, recipClass), UXD_SUCCESS);
+        return list;
+    }
+    // How each path reports a name it cannot settle.
+    std::string unresolvedText(const char *name, ULONG simpleCode, unsigned long addressBookCode) {
+        if (!useAddressBook())
+            return simpleCode == MAPI_E_UNKNOWN_RECIPIENT ? std::string("No match could be found for <") + name + ">."
+                                                          : std::string("<") + name + "> is ambiguous.";
+        return "Error " + std::to_string(addressBookCode) + " returned by function <MAPIResolveName>.";
+    }
+    std::string resolutionCalls() const { return useAddressBook() ? "ResolveName" : "MAPIResolveName"; }
+};
+
+constexpr unsigned long kNotFound = 0x8004010Ful, kAmbiguous = 0x80040700ul;
+}  // namespace
+
+TEST(ResolutionPath, FollowsTheWindowsVersion) {
+    OSVERSIONINFOA version = {sizeof version};
+    GetVersionExA(&version);
+    bool newer = version.dwMajorVersion > 6 || (version.dwMajorVersion == 6 && version.dwMinorVersion >= 1);
+    EXPECT_EQ(useAddressBook(), newer) << version.dwMajorVersion << "." << version.dwMinorVersion;
+    RecordProperty("addressBook", useAddressBook() ? "yes" : "no");
+}
+
+TEST_F(Resolution, SuccessTakesTheDisplayNameAndKeepsTheRecipientsClass) {
+    MAPIRecipient *list = parse("bob@example", MAPI_CC);
+    ASSERT_EQ(list->resolve(job->session, false, nullptr), UXD_SUCCESS);
+    EXPECT_STREQ(list->name, "Bob Carter") << "joining shows display names";
+    EXPECT_EQ(list->isResolved, 1u);
+    ASSERT_NE(list->resolved, nullptr);
+    EXPECT_EQ(list->resolved->ulRecipClass, static_cast<ULONG>(MAPI_CC)) << "MAPI reports To";
+    ASSERT_EQ(list->resolved->ulEIDSize, 4u);
+    EXPECT_EQ(memcmp(list->resolved->lpEntryID, "\xC1\xC2\xC3\xC4", 4), 0);
+    if (!useAddressBook()) EXPECT_STREQ(list->resolved->lpszAddress, "SMTP:bob@example.com");
+    EXPECT_STREQ(list->resolved->lpszName, "Bob Carter");
+    delete list;
+}
+
+TEST_F(Resolution, SilentFailuresAreRecordedWithoutABox) {
+    const struct {
+        const char *name;
+        ULONG simpleCode;
+        unsigned long addressBookCode;
+    } cases[] = {{"Ghost", MAPI_E_UNKNOWN_RECIPIENT, kNotFound}, {"ann", MAPI_E_AMBIGUOUS_RECIPIENT, kAmbiguous}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        MAPIRecipient *list = parse(c.name);
+        EXPECT_EQ(list->resolve(job->session, false, nullptr), UXD_E_FAILURE);
+        EXPECT_EQ(UXDGetErrorText(job.get()), unresolvedText(c.name, c.simpleCode, c.addressBookCode));
+        EXPECT_STREQ(list->name, c.name) << "the typed name stays";
+        EXPECT_EQ(list->isResolved, 0u);
+        delete list;
+    }
+    for (const std::string &call : mail->calls(resolutionCalls()))
+        EXPECT_NE(call.find("flags=0x0 "), std::string::npos) << "no dialog: " << call;
+}
+
+TEST_F(Resolution, InteractiveFailureShowsItsBoxOwnedByTheWindow) {
+    HWND owner = CreateWindowA("STATIC", "owner", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    MAPIRecipient *list = parse("Ghost");
+    UXDResult code;
+    std::string expected = unresolvedText("Ghost", MAPI_E_UNKNOWN_RECIPIENT, kNotFound);
+    {
+        MessageBoxWatcher watcher;
+        code = list->resolve(job->session, true, owner);
+        ASSERT_TRUE(watcher.seen()) << "no box appeared";
+        EXPECT_TRUE(watcher.showsText(expected)) << "expected \"" << expected << "\"";
+        if (!useAddressBook()) {
+            EXPECT_EQ(watcher.owner(), owner);
+            EXPECT_EQ(watcher.caption(), "Error") << "no caption of its own: the system's";
+        } else {
+            EXPECT_EQ(watcher.caption(), "MAPI Destination");
+        }
+    }
+    EXPECT_EQ(code, UXD_E_FAILURE);
+    EXPECT_EQ(UXDGetErrorText(job.get()), expected);
+    delete list;
+    DestroyWindow(owner);
+}
+
+TEST_F(Resolution, CancelledDialogGivesSix) {
+    mail->set("resolve", "Cancelme", "1");
+    MAPIRecipient *list = parse("Cancelme");
+    EXPECT_EQ(list->resolve(job->session, false, nullptr), UXD_E_CANCELLED);
+    EXPECT_STREQ(UXDGetErrorText(job.get()), "");
+    delete list;
+}
+
+TEST_F(Resolution, ListGoesOnAfterFailuresAndReturnsTheLastOne) {
+    mail->set("resolve", "Cancelme", "1");
+    MAPIRecipient *list = parse("Cancelme; Bob Carter; Ghost");
+    EXPECT_EQ(resolveRecipients(job.get(), list, false, nullptr), UXD_E_FAILURE) << "Ghost's, not the cancel";
+    EXPECT_EQ(list->next->isResolved, 1u) << "Bob was resolved between the failures";
+    EXPECT_EQ(mail->calls(resolutionCalls()).size(), 3u);
+
+    MAPIRecipient *reversed = parse("Ghost; Cancelme");
+    EXPECT_EQ(resolveRecipients(job.get(), reversed, false, nullptr), UXD_E_CANCELLED);
+    delete list;
+    delete reversed;
+}
+
+TEST_F(Resolution, ResolvedRecipientsCostNoCall) {
+    MAPIRecipient *list = parse("Bob Carter");
+    ASSERT_EQ(list->resolve(job->session, false, nullptr), UXD_SUCCESS);
+    size_t calls = mail->log().size();
+    EXPECT_EQ(list->resolve(job->session, true, nullptr), UXD_SUCCESS);
+    EXPECT_EQ(mail->log().size(), calls) << "not even with the dialog flag";
+    delete list;
+}
+
+TEST_F(Resolution, AddressBookWithoutLogonExFailsAndRetriesTheBinding) {
+    if (!useAddressBook()) GTEST_SKIP() << "the Simple MAPI path binds no Extended MAPI";
+    LoaderSpy::missing = {"MAPILogonEx"};
+    MAPIRecipient *list = parse("Bob Carter; Ann Archer");
+    LoaderSpy::lookups.clear();
+    EXPECT_EQ(resolveRecipients(job.get(), list, false, nullptr), UXD_E_FAILURE);
+    EXPECT_EQ(std::string(UXDGetErrorText(job.get())),
+              "Error " + std::to_string(ERROR_PROC_NOT_FOUND) + " returned by function <MAPIResolveName>.");
+    EXPECT_EQ(std::count(LoaderSpy::lookups.begin(), LoaderSpy::lookups.end(), "MAPILogonEx"), 2)
+        << "each resolution tries the binding again";
+    EXPECT_FALSE(extendedMapi.bound);
+    EXPECT_TRUE(mail->calls("MAPILogonEx").empty());
+    delete list;
+}
+
+TEST_F(Resolution, AddressBookSessionsAreReleasedEvenWhenLogonFails) {
+    if (!useAddressBook()) GTEST_SKIP() << "Simple MAPI path";
+    mail->set("results", "MAPILogonEx", "0x80004005");
+    MAPIRecipient *list = parse("Bob Carter");
+    EXPECT_EQ(list->resolve(job->session, false, nullptr), UXD_E_FAILURE);
+    EXPECT_EQ(std::string(UXDGetErrorText(job.get())), "Error 2147500037 returned by function <MAPIResolveName>.");
+    delete list;
+}
+
+using AddressBookChoice = MailTest;
+
+TEST_F(AddressBookChoice, ArgumentsAreChecked) {
+    LPADRLIST list = reinterpret_cast<LPADRLIST>(1);
+    EXPECT_EQ(allocAddressList(3, 1, nullptr), E_INVALIDARG);
+    EXPECT_EQ(allocAddressList(0x0AAAAAAB, 1, &list), E_INVALIDARG) << "values * 24 would overflow";
+    EXPECT_EQ(list, reinterpret_cast<LPADRLIST>(1)) << "refused before touching the output";
+    uint32_t count = 0;
+    AddressBookEntry *entries = nullptr;
+    EXPECT_EQ(chooseFromAddressBook(nullptr, "", "", &count, &entries), E_UNEXPECTED) << "not bound";
+}
+
+TEST_F(AddressBookChoice, ListsComeZeroedAndAreReleasedWhole) {
+    makeJob();
+    ASSERT_EQ(bindExtendedMapi(GetModuleHandleA("mapi32.dll")), 0u);
+    LPADRLIST list = nullptr;
+    ASSERT_EQ(allocAddressList(3, 2, &list), S_OK);
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->cEntries, 0u) << "counts are the caller's to set";
+    for (int i = 0; i < 2; ++i)
+        for (int v = 0; v < 3; ++v) EXPECT_EQ(list->aEntries[i].rgPropVals[v].ulPropTag, 0u);
+    EXPECT_EQ(mail->outstandingBuffers(), 3) << "the list and one value array per entry";
+    list->cEntries = 2;
+    FreePadrlist(list);
+}
+
+TEST_F(AddressBookChoice, PicksReplaceTheEntriesAndACancelLeavesThem) {
+    makeJob();
+    ASSERT_EQ(bindExtendedMapi(GetModuleHandleA("mapi32.dll")), 0u);
+    uint32_t count = 1;
+    AddressBookEntry *entries = allocAddressBookEntries(1);
+    entries[0].displayName = duplicateText("Old Name");
+    entries[0].recipClass = MAPI_CC;
+
+    mail->set("address", "pick", "cancel");
+    EXPECT_EQ(chooseFromAddressBook(nullptr, "", "", &count, &entries), MAPI_E_USER_CANCEL);
+    EXPECT_EQ(count, 1u);
+    EXPECT_STREQ(entries[0].displayName, "Old Name");
+
+    mail->set("address", "pick", "");
+    EXPECT_GE(chooseFromAddressBook(nullptr, "", "", &count, &entries), 0);
+    EXPECT_EQ(count, 1u) << "an empty choice changes nothing";
+
+    mail->set("address", "pick", "Ann Archer:1,Bob Carter:2");
+    EXPECT_GE(chooseFromAddressBook(nullptr, "", "", &count, &entries), 0);
+    ASSERT_EQ(count, 2u);
+    EXPECT_STREQ(entries[0].displayName, "Ann Archer");
+    EXPECT_EQ(entries[0].recipClass, 1u);
+    EXPECT_STREQ(entries[1].displayName, "Bob Carter");
+    EXPECT_EQ(entries[1].recipClass, 2u);
+    ASSERT_EQ(entries[1].entryIdSize, 4u);
+    EXPECT_EQ(memcmp(entries[1].entryId, "\xC1\xC2\xC3\xC4", 4), 0);
+
+    std::vector<std::string> dialogs = mail->calls("Address");
+    ASSERT_EQ(dialogs.size(), 3u);
+    EXPECT_NE(dialogs[0].find("flags=0x21 caption=\"Address Book\" destFields=2 entries=1"), std::string::npos)
+        << dialogs[0];
+    releaseAddressBookEntries(entries, count);
+}
