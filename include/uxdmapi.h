@@ -293,6 +293,16 @@ uint16_t UXD_CALL UXDGetVersion(void) UXD_NOEXCEPT;
 const char *UXD_CALL UXDGetErrorText(void *job) UXD_NOEXCEPT;
 UXDDestinationCatalogue *UXD_CALL UXDGetExportDestinations(void) UXD_NOEXCEPT;
 UXDDestinationCatalogue *UXD_CALL UXDGetExportDestinationsEx(uint32_t language) UXD_NOEXCEPT;
+/* Creates an export job: silently from `options` (pointer or flat form), or through the
+   Send Mail dialog when `options` is null. On failure *job is null and
+   UXDGetErrorText(NULL) says why. */
+UXDResult UXD_CALL UXDInitExportDestination(void *parentWindow, uint32_t reserved,
+                                            const MAPIDestinationOptions *options,
+                                            const UXDExportRecord *exportRecord, void **job,
+                                            UXDJobInfo **infoBlock) UXD_NOEXCEPT;
+UXDResult UXD_CALL UXDTermExportDestination(void *job, uint32_t reserved) UXD_NOEXCEPT;
+/* Sends one mail with one attachment per file of the request. */
+UXDResult UXD_CALL UXDExportToDestination(void *job, const UXDExportRequest *request) UXD_NOEXCEPT;
 /* Releases a record handed out by the module: a pointer-form record with its strings and
    table, a flat block or an older layout as one block. Null is fine. Always 0. */
 UXDResult UXD_CALL UXDFreeDestinationOptions(uint32_t reserved, MAPIDestinationOptions *record) UXD_NOEXCEPT;
@@ -316,6 +326,10 @@ typedef uint16_t (UXD_CALL *UXDGetVersionProc)(void);
 typedef const char *(UXD_CALL *UXDGetErrorTextProc)(void *);
 typedef UXDDestinationCatalogue *(UXD_CALL *UXDGetExportDestinationsProc)(void);
 typedef UXDDestinationCatalogue *(UXD_CALL *UXDGetExportDestinationsExProc)(uint32_t);
+typedef UXDResult (UXD_CALL *UXDInitExportDestinationProc)(void *, uint32_t, const MAPIDestinationOptions *,
+                                                           const UXDExportRecord *, void **, UXDJobInfo **);
+typedef UXDResult (UXD_CALL *UXDTermExportDestinationProc)(void *, uint32_t);
+typedef UXDResult (UXD_CALL *UXDExportToDestinationProc)(void *, const UXDExportRequest *);
 typedef UXDResult (UXD_CALL *UXDFreeDestinationOptionsProc)(uint32_t, MAPIDestinationOptions *);
 typedef UXDResult (UXD_CALL *UXDEncodeDestinationOptionsProc)(void *, void **, uint16_t *);
 typedef UXDResult (UXD_CALL *UXDDecodeDestinationOptionsProc)(void *, MAPIDestinationOptions **);

@@ -1,0 +1,85 @@
+// Sending the exported files: one mail on the job's session, one attachment per file, each
+// at the end of the message text under the name the job gave it.
+#include <windows.h>
+#include <mapi.h>
+
+#include <cstring>
+
+#include "allocation.h"
+#include "export_job.h"
+#include "gather_recipients.h"
+#include "simple_mapi.h"
+#include "win32_resources.h"
+
+using namespace uxd;
+
+namespace {
+
+// Fields of the host's export request, by offset.
+constexpr std::size_t kRequestFileCount = 2, kRequestFilePaths = 8;
+
+// Room is left for the terminator; every send appends one more blank while there is room.
+ULONG appendBlank(char *text) noexcept {
+    std::size_t length = std::strlen(text);
+    if (length + 1 < kMessageTextSize) {
+        text[length++] = ' ';
+        text[length] = '\0';
+    }
+    return static_cast<ULONG>(length);
+}
+
+struct Attachments {
+    MapiFileDesc *files = nullptr;
+    ~Attachments() { release(files); }
+};
+
+}  // namespace
+
+extern "C" UXDResult UXD_CALL UXDExportToDestination(void *handle, const UXDExportRequest *request) noexcept {
+    auto *job = static_cast<MAPIDestination *>(handle);
+    if (!job) return UXD_E_INVALID_ARGUMENT;
+    ULONG textLength = appendBlank(job->messageText);
+
+    Attachments attachments;
+    if (job->attachmentCount) {
+        attachments.files = static_cast<MapiFileDesc *>(allocateZeroed(job->attachmentCount, sizeof(MapiFileDesc)));
+        if (!attachments.files) return UXD_E_OUT_OF_MEMORY;
+        uint16_t pathCount = 0;
+        const char *const *paths = nullptr;
+        if (request) {
+            std::memcpy(&pathCount, reinterpret_cast<const char *>(request) + kRequestFileCount, sizeof pathCount);
+            std::memcpy(&paths, reinterpret_cast<const char *>(request) + kRequestFilePaths, sizeof paths);
+        }
+        for (uint16_t i = 0; i < job->attachmentCount; ++i) {
+            MapiFileDesc &file = attachments.files[i];
+            file.nPosition = textLength - 1;  // the appended blank
+            file.lpszPathName = const_cast<char *>(job->pickArrayElement(pathCount, i, paths));
+            file.lpszFileName = const_cast<char *>(job->pickArrayElement(job->attachmentCount, i, job->attachmentNames));
+        }
+    }
+
+    uint32_t recipientCount = 0;
+    MapiRecipDesc *recipients = nullptr;
+    UXDResult rc;
+    {
+        WaitCursor wait;
+        rc = gatherRecipients(job, true, &recipientCount, &recipients);
+    }
+    if (rc != UXD_SUCCESS) return rc;
+
+    MapiMessage message = {};
+    message.lpszSubject = job->subjectText;
+    message.lpszNoteText = job->messageText;
+    message.flFlags = MAPI_UNREAD;
+    message.nRecipCount = recipientCount;
+    message.lpRecips = recipients;
+    message.nFileCount = job->attachmentCount;
+    message.lpFiles = attachments.files;
+    ULONG sent;
+    {
+        WaitCursor wait;
+        sent = simpleMapi.sendMail(job->session, reinterpret_cast<ULONG_PTR>(job->parentWindow), &message, 0, 0);
+    }
+    release(recipients);  // the array only: its texts are the recipients'
+    return job->reportMapiResult(0, sent, "MAPISendMail");
+}

@@ -1,0 +1,216 @@
+// Setting an export job up for the host (silently from destination options, or through the
+// Send Mail dialog) and ending it.
+#include <windows.h>
+
+#include <clocale>
+#include <cstring>
+
+#include "allocation.h"
+#include "byte_fields.h"
+#include "export_job.h"
+#include "flat_block.h"
+#include "module_state.h"
+#include "recipient.h"
+#include "resolution.h"
+#include "send_mail_dialog.h"
+#include "simple_mapi.h"
+
+using namespace uxd;
+
+namespace {
+
+char *MAPIDestination::*const kJobTexts[kOptionTextCount] = {
+    &MAPIDestination::toText,      &MAPIDestination::ccText,      &MAPIDestination::bccText,
+    &MAPIDestination::subjectText, &MAPIDestination::messageText, &MAPIDestination::profileName,
+    &MAPIDestination::password};
+constexpr size_t kJobTextSizes[kOptionTextCount] = {kRecipientTextSize, kRecipientTextSize, kRecipientTextSize,
+                                                    kSubjectTextSize,   kMessageTextSize,   kRecipientTextSize,
+                                                    kRecipientTextSize};
+
+// Copies one option text into its job buffer; 5 when it does not fit with its terminator.
+UXDResult takeText(MAPIDestination &job, int index, const char *text, size_t length) noexcept {
+    if (!text) return UXD_SUCCESS;
+    if (length + 1 > kJobTextSizes[index]) return UXD_E_INVALID_ARGUMENT;
+    std::memcpy(job.*kJobTexts[index], text, length);
+    (job.*kJobTexts[index])[length] = '\0';
+    return UXD_SUCCESS;
+}
+
+// A table copied out of a flat block, each string and identifier its own allocation.
+struct CopiedTable {
+    MapiRecipDesc *entries = nullptr;
+    uint16_t count = 0;
+    ~CopiedTable() {
+        for (uint16_t i = 0; entries && i < count; ++i) {
+            release(entries[i].lpszName);
+            release(entries[i].lpszAddress);
+            release(entries[i].lpEntryID);
+        }
+        release(entries);
+    }
+};
+
+char *copyFlatText(const FlatText &text) noexcept {
+    return text.bytes ? duplicateText(reinterpret_cast<const char *>(text.bytes)) : nullptr;
+}
+
+bool copyFlatTable(const FlatBlockView &view, CopiedTable &table) noexcept {
+    table.entries = static_cast<MapiRecipDesc *>(allocateZeroed(view.nRecipients, sizeof(MapiRecipDesc)));
+    if (!table.entries) return false;
+    table.count = view.nRecipients;
+    for (uint16_t i = 0; i < view.nRecipients; ++i) {
+        FlatEntry entry = view.entry(i);
+        MapiRecipDesc &to = table.entries[i];
+        to.ulReserved = entry.ulReserved;
+        to.ulRecipClass = entry.ulRecipClass;
+        to.ulEIDSize = entry.ulEIDSize;
+        to.lpszName = copyFlatText(entry.name);
+        to.lpszAddress = copyFlatText(entry.address);
+        if (entry.ulEIDSize) {
+            to.lpEntryID = allocate(entry.ulEIDSize);
+            if (to.lpEntryID) std::memcpy(to.lpEntryID, entry.entryId, entry.ulEIDSize);
+        }
+        if ((entry.name.bytes && !to.lpszName) || (entry.address.bytes && !to.lpszAddress) ||
+            (entry.ulEIDSize && !to.lpEntryID))
+            return false;
+    }
+    return true;
+}
+
+// An encoded block handed back by the host: checked whole before anything is taken.
+UXDResult takeFlatOptions(MAPIDestination &job, const MAPIDestinationOptions *options,
+                          uint16_t &recipientCount) noexcept {
+    FlatBlockView view;
+    UXDResult rc = readFlatBlock(options, TextWidth::Ansi, &view);
+    if (rc != UXD_SUCCESS) return rc;
+    for (int i = 0; i < kOptionTextCount; ++i) {
+        const FlatText &text = view.texts[i];
+        rc = takeText(job, i, reinterpret_cast<const char *>(text.bytes), text.bytes ? text.byteLength - 1 : 0);
+        if (rc != UXD_SUCCESS) return rc;
+    }
+    recipientCount = view.nRecipients;
+    if (recipientCount == 0) return UXD_SUCCESS;
+    CopiedTable table;
+    if (!copyFlatTable(view, table)) return UXD_E_OUT_OF_MEMORY;
+    return setRecipientsFromTable(&job, table.count, table.entries);
+}
+
+UXDResult takePointerText(MAPIDestination &job, const MAPIDestinationOptions *options, int index) noexcept {
+    auto *text = readField<const char *>(options, kOptionTextField[index]);
+    return takeText(job, index, text, text ? std::strlen(text) : 0);
+}
+
+// The record as the host built it: the texts, the host's table (only read), and the logon
+// data when the record is of the current layout.
+UXDResult takePointerOptions(MAPIDestination &job, const MAPIDestinationOptions *options,
+                             uint16_t &recipientCount) noexcept {
+    for (int i = kToNames; i <= kMessage; ++i) {
+        UXDResult rc = takePointerText(job, options, i);
+        if (rc != UXD_SUCCESS) return rc;
+    }
+    recipientCount = readField<uint16_t>(options, offsetof(MAPIDestinationOptions, nRecipients));
+    if (recipientCount) {
+        auto *table = readField<const MapiRecipDesc *>(options, offsetof(MAPIDestinationOptions, recipients));
+        if (!table) return UXD_E_INVALID_ARGUMENT;  // a count without a table
+        if (setRecipientsFromTable(&job, recipientCount, table) != UXD_SUCCESS) return UXD_E_OUT_OF_MEMORY;
+    }
+    if (readField<uint16_t>(options, offsetof(MAPIDestinationOptions, structSize)) != UXD_OPTIONS_SIZE)
+        return UXD_SUCCESS;  // an older layout: no logon data
+    for (int i = kProfileName; i <= kPassword; ++i) {
+        UXDResult rc = takePointerText(job, options, i);
+        if (rc != UXD_SUCCESS) return rc;
+    }
+    return UXD_SUCCESS;
+}
+
+UXDResult takeOptions(MAPIDestination &job, const MAPIDestinationOptions *options,
+                      uint16_t &recipientCount) noexcept {
+    bool flat = readField<uint16_t>(options, offsetof(MAPIDestinationOptions, structSize)) == UXD_OPTIONS_SIZE &&
+                readField<uint16_t>(options, offsetof(MAPIDestinationOptions, flatSize)) != 0;
+    return flat ? takeFlatOptions(job, options, recipientCount) : takePointerOptions(job, options, recipientCount);
+}
+
+// The working directory, which loading the mail system may change; none if it cannot be read.
+wchar_t *currentDirectory() noexcept {
+    DWORD length = GetCurrentDirectoryW(0, nullptr);
+    if (length == 0) return nullptr;
+    auto *directory = static_cast<wchar_t *>(allocateZeroed(length + size_t{1}, sizeof(wchar_t)));
+    if (!directory) return nullptr;
+    DWORD read = GetCurrentDirectoryW(length + 1, directory);
+    if (read == 0 || read > length) {
+        release(directory);
+        return nullptr;
+    }
+    return directory;
+}
+
+// Silently: parse and resolve each name text unless a table gave the lists, then write the
+// lists back as the texts.
+UXDResult prepareRecipientsSilently(MAPIDestination &job, uint16_t recipientCount) noexcept {
+    if (recipientCount == 0) {
+        struct {
+            char *text;
+            MAPIRecipient **list;
+            uint32_t recipClass;
+        } boxes[] = {{job.toText, &job.toList, MAPI_TO}, {job.ccText, &job.ccList, MAPI_CC},
+                     {job.bccText, &job.bccList, MAPI_BCC}};
+        for (auto &box : boxes) {
+            UXDResult rc = parseRecipients(&job, box.text, box.list, box.recipClass);
+            if (rc == UXD_SUCCESS) rc = resolveRecipients(&job, *box.list, false, nullptr);
+            if (rc != UXD_SUCCESS) return rc;
+        }
+    }
+    joinRecipients(&job, job.toList, job.toText, kRecipientTextSize);
+    joinRecipients(&job, job.ccList, job.ccText, kRecipientTextSize);
+    joinRecipients(&job, job.bccList, job.bccText, kRecipientTextSize);
+    return UXD_SUCCESS;
+}
+
+UXDResult setUp(MAPIDestination &job, const MAPIDestinationOptions *options) noexcept {
+    if (job.allocateTextBuffers() != UXD_SUCCESS) return UXD_E_OUT_OF_MEMORY;
+    job.savedLocale = duplicateText(std::setlocale(LC_ALL, nullptr));
+    if (!job.savedLocale) return UXD_E_OUT_OF_MEMORY;
+    uint16_t recipientCount = 0;
+    if (options) {
+        UXDResult rc = takeOptions(job, options, recipientCount);
+        if (rc != UXD_SUCCESS) return rc;
+    }
+    job.savedDirectory = currentDirectory();
+    UXDResult bound = bindSimpleMapi(job);
+    std::setlocale(LC_ALL, job.savedLocale);  // the mail system may have changed it
+    if (bound != UXD_SUCCESS) return bound;
+    return options ? prepareRecipientsSilently(job, recipientCount) : runSendMailDialog(job);
+}
+
+}  // namespace
+
+extern "C" {
+
+UXDResult UXD_CALL UXDInitExportDestination(void *parent, uint32_t, const MAPIDestinationOptions *options,
+                                            const UXDExportRecord *exportRecord, void **jobOut,
+                                            UXDJobInfo **infoBlock) noexcept {
+    if (jobOut) *jobOut = nullptr;
+    if (!exportRecord || !jobOut || !infoBlock) return UXD_E_INVALID_ARGUMENT;
+    MAPIDestination *job = new MAPIDestination(static_cast<HWND>(parent), exportRecord);
+    if (!job) return UXD_E_OUT_OF_MEMORY;
+    UXDResult rc = setUp(*job, options);
+    if (rc != UXD_SUCCESS) {
+        setModuleErrorText(job->errorText);  // the host asks UXDGetErrorText(NULL) why
+        delete job;
+        return rc;
+    }
+    *jobOut = job;
+    *infoBlock = &job->infoBlock;
+    return UXD_SUCCESS;
+}
+
+UXDResult UXD_CALL UXDTermExportDestination(void *handle, uint32_t) noexcept {
+    auto *job = static_cast<MAPIDestination *>(handle);
+    if (!job) return UXD_SUCCESS;
+    if (job->savedDirectory) SetCurrentDirectoryW(job->savedDirectory);
+    if (job->savedLocale) std::setlocale(LC_ALL, job->savedLocale);
+    delete job;
+    return UXD_SUCCESS;
+}
+
+}  // extern "C"

@@ -1,0 +1,128 @@
+// Sending the export: the message text and its blank, one attachment per file at the same
+// position under the job's names, recipients resolved on the way, and every MAPI result.
+#include "mail_fixture.h"
+#include "recipient.h"
+
+using namespace uxd;
+
+namespace {
+class Export : public MailTest {
+protected:
+    // A job set up silently for `files`, with Ann as its only recipient.
+    void setUp(std::vector<const UXDExportFile *> files, const char *to = "Ann Archer") {
+        MAPIDestinationOptions options = {};
+        options.structSize = 70;
+        options.toNames = const_cast<char *>(to);
+        void *handle = nullptr;
+        UXDJobInfo *info = nullptr;
+        ASSERT_EQ(UXDInitExportDestination(nullptr, 0, &options, host.with(files), &handle, &info), UXD_SUCCESS);
+        ready.reset(static_cast<MAPIDestination *>(handle));
+    }
+    std::string writeFile(const char *name, const char *content) {
+        std::string path = mail->folder() + name;
+        FILE *f = fopen(path.c_str(), "wb");
+        fputs(content, f);
+        fclose(f);
+        return path;
+    }
+    UXDResult send(std::vector<std::string> paths) {
+        std::vector<const char *> pointers;
+        for (const std::string &p : paths) pointers.push_back(p.c_str());
+        UXDExportRequest request = {};
+        request.fileCount = static_cast<uint16_t>(pointers.size());
+        request.filePaths = pointers.data();
+        return UXDExportToDestination(ready.get(), &request);
+    }
+    std::vector<std::string> fileLines() const {
+        std::vector<std::string> lines;
+        for (const std::string &line : mail->log())
+            if (line.compare(0, 7, "  file ") == 0) lines.push_back(line);
+        return lines;
+    }
+    void TearDown() override {
+        UXDTermExportDestination(ready.release(), 0);
+        MailTest::TearDown();
+    }
+    std::unique_ptr<MAPIDestination> ready;
+};
+}  // namespace
+
+TEST_F(Export, ThreeFilesGoAtTheAppendedBlankUnderTheJobsNames) {
+    UXDExportFile pdf = HostExport::named("C:\\out\\q3.pdf"), csv = HostExport::named("q3.csv");
+    setUp({&pdf, &csv, nullptr});
+    std::string paths[] = {writeFile("a.tmp", "%PDF-1.4"), writeFile("b.tmp", "x,y"), writeFile("c.tmp", "notes")};
+    ASSERT_EQ(send({paths[0], paths[1], paths[2]}), UXD_SUCCESS);
+    EXPECT_STREQ(ready->messageText, " ") << "an empty message becomes one blank";
+    std::vector<std::string> files = fileLines();
+    ASSERT_EQ(files.size(), 3u);
+    const char *names[] = {"q3.pdf", "q3.csv", "untitled.txt"};
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_NE(files[i].find("position=0 "), std::string::npos) << files[i];
+        EXPECT_NE(files[i].find(std::string("name=\"") + names[i] + "\""), std::string::npos) << files[i];
+    }
+    ASSERT_EQ(mail->outboxFiles().size(), 1u);
+    std::string sendCall = mail->calls("MAPISendMail")[0];
+    EXPECT_NE(sendCall.find("flags=0x0 "), std::string::npos) << "no dialog flags: " << sendCall;
+}
+
+TEST_F(Export, EachSendAppendsABlankAndSendsAnotherMail) {
+    setUp({});
+    strcpy(ready->messageText, "Hello");
+    ASSERT_EQ(send({}), UXD_SUCCESS);
+    ASSERT_EQ(send({}), UXD_SUCCESS);
+    EXPECT_STREQ(ready->messageText, "Hello  ");
+    EXPECT_EQ(mail->outboxFiles().size(), 2u);
+    EXPECT_TRUE(fileLines().empty()) << "no files, no attachments";
+}
+
+TEST_F(Export, FewerPathsThanAttachmentsIsTheMailSystemsToJudge) {
+    UXDExportFile a = HostExport::named("a.pdf"), b = HostExport::named("b.pdf");
+    setUp({&a, &b});
+    EXPECT_EQ(send({writeFile("a.tmp", "1")}), UXD_E_FAILURE);
+    EXPECT_STREQ(UXDGetErrorText(ready.get()), "Error 11 returned by function <MAPISendMail>.");
+    EXPECT_TRUE(mail->outboxFiles().empty());
+}
+
+TEST_F(Export, NoRecipientsIsSentAsIs) {
+    setUp({}, nullptr);
+    EXPECT_EQ(send({}), UXD_SUCCESS);
+    ASSERT_EQ(mail->calls("MAPISendMail").size(), 1u);
+    for (const std::string &line : mail->log()) EXPECT_NE(line.compare(0, 8, "  recip "), 0) << line;
+}
+
+TEST_F(Export, UnresolvedRecipientsAreResolvedBeforeSending) {
+    setUp({}, nullptr);
+    MapiRecipDesc bare = {};
+    bare.ulRecipClass = MAPI_CC;
+    bare.lpszName = const_cast<char *>("Ghost");
+    setRecipientsFromTable(ready.get(), 1, &bare);
+    EXPECT_EQ(send({}), UXD_E_FAILURE);
+    EXPECT_TRUE(mail->calls("MAPISendMail").empty()) << "nothing goes out with an unknown name";
+    EXPECT_STREQ(ready->messageText, " ") << "the blank stays after a failure";
+}
+
+TEST_F(Export, MailSystemResultsBecomeCodes) {
+    setUp({});
+    const struct {
+        const char *result;
+        UXDResult code;
+        const char *text;
+    } cases[] = {{"1", UXD_E_CANCELLED, ""},         {"4", UXD_E_DISK_FULL, ""},
+                 {"5", UXD_E_OUT_OF_MEMORY, ""},     {"26", UXD_E_NOT_SUPPORTED, ""},
+                 {"2", UXD_E_FAILURE, "Error 2 returned by function <MAPISendMail>."},
+                 {"0", UXD_SUCCESS, ""}};
+    HCURSOR arrow = LoadCursorA(nullptr, IDC_ARROW);
+    for (const auto &c : cases) {
+        SCOPED_TRACE(std::string("MAPISendMail gives ") + c.result);
+        mail->set("results", "MAPISendMail", c.result);
+        SetCursor(arrow);
+        EXPECT_EQ(send({}), c.code);
+        EXPECT_STREQ(UXDGetErrorText(ready.get()), c.text);
+        EXPECT_EQ(GetCursor(), arrow) << "the wait cursor is put back";
+    }
+}
+
+TEST(ExportWithoutJob, IsAnInvalidArgument) {
+    UXDExportRequest request = {};
+    EXPECT_EQ(UXDExportToDestination(nullptr, &request), UXD_E_INVALID_ARGUMENT);
+}
