@@ -3,7 +3,6 @@
 WIN   := build/win64
 NAT   := build/native
 PREFIX := $(CURDIR)/$(WIN)/wineprefix
-RUN   := WINEPREFIX=$(PREFIX) scripts/wine-run
 
 .PHONY: all deps build build-win64 build-native test test-win64 test-native demo clean
 
@@ -29,12 +28,10 @@ test-win64: build-win64
 	ctest --preset win64
 test: test-native test-win64
 
+# The catalogue, then a sample report mailed with uxdsend through the test mail system; the
+# script starts the Wine session with it registered (wine-session start PREFIX BIN) and stops it.
 demo: build-win64
-	@scripts/wine-session start $(PREFIX)
-	@status=0; \
-	echo "== catalogue, English (0x0409)"; $(RUN) $(WIN)/bin/uxdsend.exe list --lang 0x0409 || status=$$?; \
-	echo "== catalogue, German (0x0407)";  $(RUN) $(WIN)/bin/uxdsend.exe list --lang 0x0407 || status=$$?; \
-	scripts/wine-session stop $(PREFIX); exit $$status
+	@scripts/demo $(WIN)/bin $(PREFIX)
 
 # Fuzzes the options reader and conversions (native build, clang): new inputs go to a work
 # corpus under build/, findings to build/native/fuzz/; the committed seeds stay as they are.

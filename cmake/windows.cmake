@@ -27,6 +27,11 @@ function(uxd_resource_library name rc)
 endfunction()
 uxd_resource_library(pelmo0407 src/resources/de/pelmo0407.rc)
 
+# windres writes no dependency file: name what the scripts include, so editing it rebuilds them.
+set(UXD_RC_INCLUDES ${UXD_RES}/resource_ids.h ${UXD_RES}/version.rc)
+set_source_files_properties(src/resources/uxdmapi.rc src/resources/de/pelmo0407.rc
+  PROPERTIES OBJECT_DEPENDS "${UXD_RC_INCLUDES}")
+
 # --- the plug-in ---------------------------------------------------------------------
 add_library(uxdmapi_core STATIC
   src/support/allocation.cpp
@@ -38,13 +43,23 @@ add_library(uxdmapi_core STATIC
   src/job/export_job.cpp
   src/job/job_operations.cpp
   src/options/free_options.cpp
+  src/options/flat_block.cpp
+  src/options/encoded_options.cpp
+  src/options/options_conversion.cpp
+  src/options/codepage_win32.cpp
+  src/options/gather_recipients.cpp
+  src/options/options_exports.cpp
   src/mail/recipient_text.cpp
   src/mail/recipient.cpp
   src/mail/simple_mapi.cpp
   src/mail/address_book.cpp
-  src/mail/resolution.cpp)
+  src/mail/resolution.cpp
+  src/job/setup.cpp
+  src/job/export.cpp
+  src/dialog/send_mail_dialog.cpp
+  src/dialog/address_entries.cpp)
 target_include_directories(uxdmapi_core PUBLIC include src/support src/interface src/resources
-  src/job src/options src/mail)
+  src/job src/options src/mail src/dialog)
 
 # MAPI32.DLL's ordinal 139, imported by number: an import library made from a .def.
 set(UXD_MAPI32_ORDINALS ${CMAKE_BINARY_DIR}/lib/libmapi32_ordinals.a)
@@ -66,7 +81,10 @@ target_include_directories(uxdmapi PRIVATE ${UXD_RES})
 target_link_libraries(uxdmapi PRIVATE $<LINK_LIBRARY:WHOLE_ARCHIVE,uxdmapi_core>)
 
 # --- the reference host --------------------------------------------------------------
-add_executable(uxdsend src/host/uxdsend.cpp src/host/plugin.cpp)
+set(UXD_HOST_SOURCES src/host/command_line.cpp src/host/options_builder.cpp src/host/options_file.cpp
+  src/host/export_files.cpp src/host/plugin.cpp src/host/report.cpp src/host/usage.cpp
+  src/host/console_text.cpp src/host/send_command.cpp)
+add_executable(uxdsend src/host/uxdsend.cpp ${UXD_HOST_SOURCES})
 target_include_directories(uxdsend PRIVATE include src/host)
 add_dependencies(uxdsend uxdmapi rmlocale pelmo0407)
 

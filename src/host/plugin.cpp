@@ -1,6 +1,10 @@
 // Loading and binding the plug-in the way a reporting host does.
 #include "plugin.h"
 
+#include <cstdio>
+
+#include "report.h"
+
 namespace {
 template <class F>
 bool bind(HMODULE library, const char *name, F &target, std::string &reason) {
@@ -25,7 +29,13 @@ bool Plugin::load(const std::string &path, std::string &reason) {
            bind(library_, "UXDGetVersion", getVersion, reason) &&
            bind(library_, "UXDGetErrorText", getErrorText, reason) &&
            bind(library_, "UXDGetExportDestinations", getExportDestinations, reason) &&
-           bind(library_, "UXDGetExportDestinationsEx", getExportDestinationsEx, reason);
+           bind(library_, "UXDGetExportDestinationsEx", getExportDestinationsEx, reason) &&
+           bind(library_, "UXDInitExportDestination", initExportDestination, reason) &&
+           bind(library_, "UXDTermExportDestination", termExportDestination, reason) &&
+           bind(library_, "UXDExportToDestination", exportToDestination, reason) &&
+           bind(library_, "UXDEncodeDestinationOptions", encodeDestinationOptions, reason) &&
+           bind(library_, "UXDDestinationOptionsW2A", destinationOptionsW2A, reason) &&
+           bind(library_, "UXDFreeDestinationOptions", freeDestinationOptions, reason);
 }
 
 std::string defaultPluginPath() {
@@ -35,4 +45,22 @@ std::string defaultPluginPath() {
     size_t slash = folder.find_last_of("\\/");
     folder = slash == std::string::npos ? std::string() : folder.substr(0, slash + 1);
     return folder + "uxdmapi.dll";
+}
+
+int runWithPlugin(const std::string &path, const std::function<int(Plugin &)> &body) {
+    Plugin plugin;
+    std::string reason;
+    if (!plugin.load(path, reason)) {
+        std::fprintf(stderr, "uxdsend: %s\n", reason.c_str());
+        return UXD_E_MAIL_UNAVAILABLE;
+    }
+    UXDResult started = plugin.initialize(0);
+    if (started != UXD_SUCCESS) {
+        reportModuleFailure(plugin, "UXDInitialize", started, nullptr);
+        plugin.terminate();  // the count went up even though the start failed
+        return started;
+    }
+    int status = body(plugin);
+    plugin.terminate();
+    return status;
 }

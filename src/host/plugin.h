@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 #include "uxdmapi.h"
@@ -25,6 +26,12 @@ public:
     decltype(&UXDGetErrorText) getErrorText = nullptr;
     decltype(&UXDGetExportDestinations) getExportDestinations = nullptr;
     decltype(&UXDGetExportDestinationsEx) getExportDestinationsEx = nullptr;
+    decltype(&UXDInitExportDestination) initExportDestination = nullptr;
+    decltype(&UXDTermExportDestination) termExportDestination = nullptr;
+    decltype(&UXDExportToDestination) exportToDestination = nullptr;
+    decltype(&UXDEncodeDestinationOptions) encodeDestinationOptions = nullptr;
+    decltype(&UXDDestinationOptionsW2A) destinationOptionsW2A = nullptr;
+    decltype(&UXDFreeDestinationOptions) freeDestinationOptions = nullptr;
 
 private:
     HMODULE library_ = nullptr;
@@ -32,3 +39,7 @@ private:
 
 // The plug-in beside this program.
 std::string defaultPluginPath();
+
+// Loads the plug-in, runs `body` between UXDInitialize and UXDTerminate and returns its
+// status; a failed load or start is reported on standard error and its code returned.
+int runWithPlugin(const std::string &path, const std::function<int(Plugin &)> &body);

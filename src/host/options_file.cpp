@@ -1,0 +1,90 @@
+// Saving and reading encoded destination options; see options_file.h.
+#include "options_file.h"
+
+#include <windows.h>
+
+#include <cstddef>
+#include <cstring>
+
+#include "uxdmapi.h"
+
+namespace {
+
+class File {
+public:
+    explicit File(HANDLE handle) : handle_(handle) {}
+    ~File() {
+        if (open()) CloseHandle(handle_);
+    }
+    File(const File &) = delete;
+    File &operator=(const File &) = delete;
+    bool open() const { return handle_ != INVALID_HANDLE_VALUE; }
+    HANDLE get() const { return handle_; }
+
+private:
+    HANDLE handle_;
+};
+
+std::string systemError(const std::string &what, const std::string &path, DWORD error) {
+    return "cannot " + what + " " + path + " (system error " + std::to_string(error) + ")";
+}
+
+uint16_t headField(const std::vector<unsigned char> &block, std::size_t offset) {
+    uint16_t value;
+    std::memcpy(&value, block.data() + offset, sizeof value);
+    return value;
+}
+
+int checkHead(const std::string &path, const std::vector<unsigned char> &block, std::string &error) {
+    if (block.size() >= sizeof(UXDEncodedOptionsHeader) &&
+        headField(block, offsetof(UXDEncodedOptionsHeader, structSize)) == UXD_OPTIONS_SIZE &&
+        headField(block, offsetof(UXDEncodedOptionsHeader, flatSize)) == block.size())
+        return 0;
+    error = path + " is not an options file saved by --save-options, or it is damaged";
+    return UXD_E_INVALID_ARGUMENT;
+}
+
+bool writeAll(HANDLE file, const void *block, uint16_t size) {
+    DWORD written = 0;
+    return WriteFile(file, block, size, &written, nullptr) && written == size;
+}
+
+}  // namespace
+
+int readOptionsFile(const std::string &path, std::vector<unsigned char> &block, std::string &error) {
+    File file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                          FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.open()) {
+        error = systemError("read", path, GetLastError());
+        return UXD_E_INVALID_ARGUMENT;
+    }
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file.get(), &size) || size.QuadPart > 0xFFFF) {
+        error = path + " is larger than any options block (65535 bytes)";
+        return UXD_E_INVALID_ARGUMENT;
+    }
+    block.assign(static_cast<std::size_t>(size.QuadPart), 0);
+    DWORD read = 0;
+    if (!block.empty() && (!ReadFile(file.get(), block.data(), static_cast<DWORD>(block.size()), &read, nullptr) ||
+                           read != block.size())) {
+        error = systemError("read", path, GetLastError());
+        return UXD_E_INVALID_ARGUMENT;
+    }
+    return checkHead(path, block, error);
+}
+
+int writeOptionsFile(const std::string &path, const void *block, uint16_t size, std::string &error) {
+    DWORD failure = ERROR_SUCCESS;
+    {
+        File file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file.open()) {
+            error = systemError("create", path, GetLastError());
+            return UXD_E_FAILURE;
+        }
+        if (!writeAll(file.get(), block, size)) failure = GetLastError() ? GetLastError() : ERROR_WRITE_FAULT;
+    }
+    if (failure == ERROR_SUCCESS) return UXD_SUCCESS;
+    DeleteFileA(path.c_str());  // half a block would only fail later, at the next send
+    error = systemError("write", path, failure);
+    return failure == ERROR_DISK_FULL || failure == ERROR_HANDLE_DISK_FULL ? UXD_E_DISK_FULL : UXD_E_FAILURE;
+}
