@@ -88,5 +88,8 @@ add_executable(uxdsend src/host/uxdsend.cpp ${UXD_HOST_SOURCES})
 target_include_directories(uxdsend PRIVATE include src/host)
 add_dependencies(uxdsend uxdmapi rmlocale pelmo0407)
 
+# --- the test mail system, for the tests and the demo --------------------------------
+add_subdirectory(testmail)
+
 # --- tests under Wine ----------------------------------------------------------------
 add_subdirectory(tests)
