@@ -70,7 +70,10 @@ UXDResult UXD_CALL UXDInitialize(uint32_t) noexcept {
 }
 
 UXDResult UXD_CALL UXDTerminate(void) noexcept {
-    if (--module.useCount > 0) return UXD_SUCCESS;
+    // A stray call must not leave the count below zero: the next two UXDInitialize calls
+    // would then both start the module and leak the first start.
+    if (module.useCount > 0) --module.useCount;
+    if (module.useCount > 0) return UXD_SUCCESS;
     closeResourceSession();
     release(module.defaultName);
     release(module.defaultDescription);
