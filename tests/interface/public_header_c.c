@@ -1,5 +1,4 @@
-/* The public header compiled as strict C11: it must build without C++ and lay the records out
-   as C++ does. The C++ tests compare the layout reported here with their own. */
+/* The public header compiled as strict C11, used as a C host uses it. */
 #include "uxdmapi.h"
 
 /* Each entry point's prototype and its pointer type must describe the same function. */
@@ -13,24 +12,11 @@ _Static_assert(UXD_SAME_TYPE(UXDGetExportDestinations, UXDGetExportDestinationsP
 _Static_assert(UXD_SAME_TYPE(UXDGetExportDestinationsEx, UXDGetExportDestinationsExProc),
                "UXDGetExportDestinationsEx");
 
-/* Sizes and offsets in the order of uxd_c_header_layout's index; (size_t)-1 past the end. */
-size_t uxd_c_header_layout(unsigned index) {
-    static const size_t layout[] = {
-        sizeof(UXDDestinationEntry),
-        offsetof(UXDDestinationEntry, structSize),
-        offsetof(UXDDestinationEntry, reserved1),
-        offsetof(UXDDestinationEntry, name),
-        offsetof(UXDDestinationEntry, value),
-        offsetof(UXDDestinationEntry, reserved2),
-        offsetof(UXDDestinationEntry, description),
-        sizeof(UXDDestinationCatalogue),
-        offsetof(UXDDestinationCatalogue, structSize),
-        offsetof(UXDDestinationCatalogue, entryCount),
-        offsetof(UXDDestinationCatalogue, reserved),
-        offsetof(UXDDestinationCatalogue, entries),
-        offsetof(UXDDestinationCatalogue, identifier),
-        sizeof(((UXDDestinationCatalogue *)0)->identifier),
-        sizeof(UXDResult),
-    };
-    return index < sizeof layout / sizeof layout[0] ? layout[index] : (size_t)-1;
+/* The catalogue's identifier as read through the header's records, "" if they disagree. */
+const char *uxd_c_host_identifier(UXDGetExportDestinationsExProc destinations) {
+    const UXDDestinationCatalogue *catalogue = destinations(0x0409);
+    if (!catalogue || catalogue->structSize != sizeof *catalogue || catalogue->entryCount != 1 ||
+        catalogue->entries[0]->structSize != sizeof(UXDDestinationEntry))
+        return "";
+    return catalogue->identifier;
 }

@@ -73,20 +73,6 @@ TEST_F(JobConstruction, AttachmentsAreNamedAfterTheirRecords) {
     for (int i = 0; i < 5; ++i) EXPECT_STREQ(job->attachmentNames[i], expected[i]) << "attachment " << i;
 }
 
-TEST_F(JobConstruction, TextBuffersAreEmptyAndSized) {
-    HostExport host;
-    JobPtr job = makeJob(host.with({}));
-    ASSERT_EQ(job->allocateTextBuffers(), UXD_SUCCESS);
-    for (char *text : {job->toText, job->ccText, job->bccText, job->subjectText, job->messageText,
-                       job->profileName, job->password}) {
-        ASSERT_NE(text, nullptr);
-        EXPECT_STREQ(text, "");
-    }
-    job->messageText[kMessageTextSize - 1] = 'x';  // the whole capacity is writable (ASan-free
-    job->toText[kRecipientTextSize - 1] = 'x';     // on Wine, but a short block would corrupt
-    job->subjectText[kSubjectTextSize - 1] = 'x';  // the heap and fail at release)
-}
-
 TEST_F(JobConstruction, OutOfMemoryAtEveryStepLeaksNothing) {
     HostExport host;
     UXDExportFile a = HostExport::named("a.pdf"), b = HostExport::named("b.csv");

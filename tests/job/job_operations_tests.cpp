@@ -115,24 +115,18 @@ TEST_F(JobOperations, MissingFunctionIsReportedInTheJobsLanguage) {
     std::string longName(500, 'n');
     job->reportMissingFunction(longName.c_str());
     EXPECT_EQ(strlen(job->errorText), 299u) << "cut to 299 characters";
-}
 
-TEST_F(JobOperations, ReportsStillReadWithoutAResourceSession) {
-    RMSESSION session = module.resourceSession;
+    RMSESSION session = module.resourceSession;  // no resource manager: built-in English stands in
     module.resourceSession = nullptr;
     job->reportMissingFunction("MAPIAddress");
     module.resourceSession = session;
-    EXPECT_STREQ(job->errorText, "Function <MAPIAddress> is missing from <MAPI.DLL>")
-        << "the built-in English text stands in";
+    EXPECT_STREQ(job->errorText, "Function <MAPIAddress> is missing from <MAPI.DLL>");
 }
 
 TEST_F(JobOperations, PickArrayElementStaysInBounds) {
     const char *items[] = {"a", "b", "c"};
-    EXPECT_STREQ(job->pickArrayElement(3, 0, items), "a");
-    EXPECT_STREQ(job->pickArrayElement(3, 2, items), "c");
+    EXPECT_EQ(job->pickArrayElement(3, 2, items), items[2]) << "the element itself, not a copy";
     EXPECT_EQ(job->pickArrayElement(3, 3, items), nullptr) << "index equal to count";
-    EXPECT_EQ(job->pickArrayElement(2, 2, items), nullptr);
     EXPECT_EQ(job->pickArrayElement(0, 0, items), nullptr);
     EXPECT_EQ(job->pickArrayElement(3, 0, nullptr), nullptr);
-    EXPECT_EQ(job->pickArrayElement(3, 1, items), items[1]) << "nothing is copied";
 }

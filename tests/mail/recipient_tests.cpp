@@ -136,12 +136,3 @@ TEST_F(RecipientLists, DeletingARecipientDeletesTheRestOfItsChain) {
     delete list;  // a long chain goes without deep recursion
 }
 
-TEST_F(RecipientLists, ReverseHandlesEmptyAndSingleLists) {
-    MAPIRecipient *list = nullptr;
-    reverseRecipients(&list);
-    EXPECT_EQ(list, nullptr);
-    ASSERT_EQ(parseRecipients(job.get(), "a;b;c", &list, MAPI_TO), UXD_SUCCESS);
-    reverseRecipients(&list);
-    EXPECT_EQ(namesOf(list), (std::vector<std::string>{"c", "b", "a"}));
-    delete list;
-}

@@ -1,78 +1,33 @@
-// The allocation seam: failures scheduled by count, overflow refused, blocks counted.
+// The allocation seam the out-of-memory tests rely on: one scheduled failure, counted blocks,
+// overflow refused, no object constructed without memory.
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstring>
 
 #include "allocation.h"
 
 using namespace uxd;
 
-class AllocationSeam : public ::testing::Test {
-protected:
-    void SetUp() override { allocation_fault::reset(); }
-    void TearDown() override { allocation_fault::reset(); }
-};
-
-TEST_F(AllocationSeam, FailsExactlyTheScheduledAttempt) {
-    long before = allocation_fault::outstanding();
-    allocation_fault::failAt(3);
-    void *first = allocate(8);
-    void *second = allocateZeroed(2, 4);
-    void *third = allocate(8);
-    void *fourth = allocate(8);
-    EXPECT_NE(first, nullptr);
-    EXPECT_NE(second, nullptr);
-    EXPECT_EQ(third, nullptr) << "the third attempt was scheduled to fail";
-    EXPECT_NE(fourth, nullptr) << "only one attempt fails";
-    EXPECT_EQ(allocation_fault::attempts(), 4u);
-    EXPECT_EQ(allocation_fault::outstanding(), before + 3);
-    release(first);
-    release(second);
-    release(fourth);
-    EXPECT_EQ(allocation_fault::outstanding(), before);
-}
-
-TEST_F(AllocationSeam, ZeroedBlocksAreZeroAndOverflowIsRefused) {
-    auto *block = static_cast<unsigned char *>(allocateZeroed(16, 4));
-    ASSERT_NE(block, nullptr);
-    for (int i = 0; i < 64; ++i) EXPECT_EQ(block[i], 0) << "byte " << i;
-    release(block);
-    EXPECT_EQ(allocateZeroed(SIZE_MAX / 2, 3), nullptr) << "count * size overflows";
-}
-
-TEST_F(AllocationSeam, DuplicateTextCopiesAndFailsCleanly) {
-    char *copy = duplicateText("xmapi");
-    ASSERT_NE(copy, nullptr);
-    EXPECT_STREQ(copy, "xmapi");
-    release(copy);
-    EXPECT_EQ(duplicateText(nullptr), nullptr);
-
-    long before = allocation_fault::outstanding();
-    allocation_fault::failAt(1);
-    EXPECT_EQ(duplicateText("xmapi"), nullptr);
-    EXPECT_EQ(allocation_fault::outstanding(), before);
-}
-
 namespace {
 struct Counted {
-    static int alive;
-    int value;
-    explicit Counted(int v) : value(v) { ++alive; }
+    static inline int alive = 0;
+    Counted() { ++alive; }
     ~Counted() { --alive; }
 };
-int Counted::alive = 0;
 }  // namespace
 
-TEST_F(AllocationSeam, ObjectsAreMadeAndDestroyedThroughTheSeam) {
-    Counted *object = create<Counted>(7);
-    ASSERT_NE(object, nullptr);
-    EXPECT_EQ(object->value, 7);
-    EXPECT_EQ(Counted::alive, 1);
-    destroy(object);
-    EXPECT_EQ(Counted::alive, 0);
-
-    allocation_fault::failAt(1);
-    EXPECT_EQ(create<Counted>(1), nullptr);
-    EXPECT_EQ(Counted::alive, 0) << "no object is constructed without memory";
+TEST(AllocationSeam, FailsExactlyTheScheduledAttemptAndCountsBlocks) {
+    const long before = allocation_fault::outstanding();
+    allocation_fault::failAt(3);
+    void *blocks[5] = {allocate(8), allocateZeroed(2, 4), create<Counted>(), duplicateText("x"),
+                       allocateZeroed(SIZE_MAX / 2, 3)};
+    EXPECT_TRUE(blocks[0] && blocks[1] && blocks[3]) << "only the third attempt may fail";
+    EXPECT_EQ(blocks[2], nullptr) << "the third attempt was scheduled to fail";
+    EXPECT_EQ(Counted::alive, 0) << "no object constructed without memory";
+    EXPECT_EQ(blocks[4], nullptr) << "count x size overflows";
+    EXPECT_EQ(allocation_fault::attempts(), 4u) << "the overflow is refused before any attempt";
+    EXPECT_EQ(allocation_fault::outstanding(), before + 3);
+    for (void *block : blocks) release(block);
+    EXPECT_EQ(allocation_fault::outstanding(), before);
+    allocation_fault::reset();
 }

@@ -1,10 +1,10 @@
-// Native stand-in for the code-page seam (on Windows: codepage_win32.cpp). It follows the
-// contract of codepage.h: measure with a null destination, 0 for a result that does not fit.
-// Characters the code page lacks become '?' one UTF-16 unit at a time (the real function
-// may pick a best-fit letter instead; tests do not depend on which).
+// Native stand-in for the code-page seam (on Windows: codepage_win32.cpp) by the contract of
+// codepage.h. Characters the page lacks become '?' (Windows may pick a best-fit letter
+// instead; no test relies on which).
 #include "codepage_standin.h"
 
 #include <cstdint>
+#include <cstring>
 
 #include "codepage.h"
 
@@ -13,97 +13,70 @@ namespace codepage_standin {
 namespace {
 
 CodePage page = CodePage::Windows1252;
-unsigned long failingCall = 0, callCount = 0;
 
 // Windows-1252 0x80-0x9F; the five undefined bytes map to the C1 controls of the same
 // value, as Windows does, so every byte survives a round trip.
 constexpr uint16_t kHigh1252[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 constexpr uint16_t kFirstDouble = 0x4E00;
-constexpr unsigned kTrails = 0xFE - 0x40 + 1;  // 191
-constexpr unsigned kDoubleCount = (0x9F - 0x81 + 1) * kTrails;
+constexpr unsigned kTrails = 0xFE - 0x40 + 1, kDoubleCount = (0x9F - 0x81 + 1) * kTrails;
 
-bool scheduledToFail() { return ++callCount == failingCall; }
-bool doubleByte() { return page == CodePage::ToyDoubleByte; }
-bool isLead(unsigned char byte) { return doubleByte() && byte >= 0x81 && byte <= 0x9F; }
-bool isTrail(unsigned char byte) { return byte >= 0x40 && byte <= 0xFE; }
+bool isLead(unsigned char byte) { return page == CodePage::ToyDoubleByte && byte >= 0x81 && byte <= 0x9F; }
 
-uint16_t singleToWide(unsigned char byte) {
-    if (isLead(byte)) return '?';
-    return byte >= 0x80 && byte <= 0x9F ? kHigh1252[byte - 0x80] : byte;
+// The unit of the character at bytes[i]; moves i past it.
+uint16_t nextUnit(const unsigned char *bytes, int count, int &i) {
+    unsigned char byte = bytes[i++];
+    if (!isLead(byte)) return byte >= 0x80 && byte <= 0x9F ? kHigh1252[byte - 0x80] : byte;
+    if (i < count && bytes[i] >= 0x40 && bytes[i] <= 0xFE)
+        return static_cast<uint16_t>(kFirstDouble + (byte - 0x81) * kTrails + (bytes[i++] - 0x40));
+    return '?';
 }
 
 // The ANSI bytes of one unit; returns their count (1 or 2).
 int wideToBytes(uint16_t unit, unsigned char bytes[2]) {
-    if (doubleByte() && unit >= kFirstDouble && unit < kFirstDouble + kDoubleCount) {
-        unsigned index = unit - kFirstDouble;
-        bytes[0] = static_cast<unsigned char>(0x81 + index / kTrails);
-        bytes[1] = static_cast<unsigned char>(0x40 + index % kTrails);
+    if (page == CodePage::ToyDoubleByte && unit >= kFirstDouble && unit < kFirstDouble + kDoubleCount) {
+        bytes[0] = static_cast<unsigned char>(0x81 + (unit - kFirstDouble) / kTrails);
+        bytes[1] = static_cast<unsigned char>(0x40 + (unit - kFirstDouble) % kTrails);
         return 2;
     }
-    bytes[0] = '?';
-    if (unit < 0x80 || (unit >= 0xA0 && unit <= 0xFF)) {
-        bytes[0] = static_cast<unsigned char>(unit);
-    } else {
-        for (unsigned i = 0; i < 32; ++i)
-            if (kHigh1252[i] == unit && !isLead(static_cast<unsigned char>(0x80 + i)))
-                bytes[0] = static_cast<unsigned char>(0x80 + i);
-    }
+    bytes[0] = unit < 0x80 || (unit >= 0xA0 && unit <= 0xFF) ? static_cast<unsigned char>(unit) : '?';
+    for (unsigned i = 0; i < 32; ++i)
+        if (kHigh1252[i] == unit && !isLead(static_cast<unsigned char>(0x80 + i)))
+            bytes[0] = static_cast<unsigned char>(0x80 + i);
     return 1;
 }
 
 }  // namespace
 
 void use(CodePage next) noexcept { page = next; }
-CodePage current() noexcept { return page; }
-
-void failCall(unsigned long nth) noexcept {
-    failingCall = nth;
-    callCount = 0;
-}
-unsigned long calls() noexcept { return callCount; }
 
 }  // namespace codepage_standin
 
-using namespace codepage_standin;
-
 int ansiToWide(const char *src, int srcBytes, UXDWideChar *dst, int dstUnits) noexcept {
-    if (scheduledToFail() || !src || srcBytes < 1 || dstUnits < 0) return 0;
-    bool measuring = !dst || dstUnits == 0;
-    const auto *bytes = reinterpret_cast<const unsigned char *>(src);
+    if (!src || srcBytes < 1 || dstUnits < 0) return 0;
     int units = 0;
-    for (int i = 0; i < srcBytes;) {
-        uint16_t unit;
-        if (isLead(bytes[i]) && i + 1 < srcBytes && isTrail(bytes[i + 1])) {
-            unit = static_cast<uint16_t>(kFirstDouble + (bytes[i] - 0x81) * kTrails + (bytes[i + 1] - 0x40));
-            i += 2;
-        } else {
-            unit = singleToWide(bytes[i]);
-            i += 1;
-        }
-        if (!measuring) {
+    for (int i = 0; i < srcBytes; ++units) {
+        uint16_t unit = codepage_standin::nextUnit(reinterpret_cast<const unsigned char *>(src), srcBytes, i);
+        if (dst && dstUnits) {
             if (units == dstUnits) return 0;
             dst[units] = unit;
         }
-        ++units;
     }
     return units;
 }
 
 int wideToAnsi(const UXDWideChar *src, int srcUnits, char *dst, int dstBytes) noexcept {
-    if (scheduledToFail() || !src || srcUnits < 1 || dstBytes < 0) return 0;
-    bool measuring = !dst || dstBytes == 0;
+    if (!src || srcUnits < 1 || dstBytes < 0) return 0;
     int written = 0;
     for (int i = 0; i < srcUnits; ++i) {
         unsigned char bytes[2];
-        int count = wideToBytes(src[i], bytes);
-        if (!measuring) {
+        int count = codepage_standin::wideToBytes(src[i], bytes);
+        if (dst && dstBytes) {
             if (written + count > dstBytes) return 0;
-            for (int k = 0; k < count; ++k) dst[written + k] = static_cast<char>(bytes[k]);
+            std::memcpy(dst + written, bytes, count);
         }
         written += count;
     }

@@ -1,173 +1,128 @@
-// Options blocks written out by hand, field by field at their byte offsets, so that the
-// encoder and the conversions are compared with the interface's layouts rather than with
-// each other; and small helpers to look into blocks and records.
+// Options blocks written out field by field at the layout's byte offsets, so the encoder and
+// the conversions are checked against the layout rather than against each other; and what
+// the options tests share.
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
 
-#include "uxdmapi.h"
+#include "allocation.h"
+#include "codepage_standin.h"
+#include "encoded_options.h"
+#include "flat_block.h"
 
 // Exported by the module on Windows; natively the header does not declare it.
 extern "C" UXDResult UXDFreeDestinationOptions(uint32_t reserved, MAPIDestinationOptions *record) noexcept;
 
 namespace blocks {
-
+using namespace uxd;
 using Bytes = std::vector<unsigned char>;
-using Wide = std::u16string;
+using Texts = std::vector<const char *>;  // the seven texts in layout order
 
-// Header and table-entry field offsets, spelled out as the layout gives them.
-enum : std::size_t {
-    kStructSizeAt = 0, kToAt = 2, kCcAt = 10, kBccAt = 18, kSubjectAt = 26, kMessageAt = 34, kCountAt = 42,
-    kTableAt = 44, kProfileAt = 52, kPasswordAt = 60, kFlatSizeAt = 68, kStringBytesAt = 70, kIdBytesAt = 72,
-};
-enum : std::size_t { kEntryReserved = 0, kEntryClass = 4, kEntryName = 8, kEntryAddress = 16,
-                     kEntryIdSize = 24, kEntryId = 32 };
-constexpr std::size_t kTextFields[7] = {kToAt, kCcAt, kBccAt, kSubjectAt, kMessageAt, kProfileAt, kPasswordAt};
-
-inline void put16(Bytes &b, std::size_t at, uint16_t v) { std::memcpy(&b[at], &v, 2); }
-inline void put32(Bytes &b, std::size_t at, uint32_t v) { std::memcpy(&b[at], &v, 4); }
-inline void put64(Bytes &b, std::size_t at, uint64_t v) { std::memcpy(&b[at], &v, 8); }
-inline uint16_t get16(const void *b, std::size_t at) {
-    uint16_t v;
-    std::memcpy(&v, static_cast<const unsigned char *>(b) + at, 2);
+// Little-endian fields of `width` bytes, as on the Windows targets.
+inline void put(Bytes &b, std::size_t at, std::size_t width, uint64_t v) { std::memcpy(&b[at], &v, width); }
+inline uint64_t get(const void *p, std::size_t at, std::size_t width) {
+    uint64_t v = 0;
+    std::memcpy(&v, static_cast<const unsigned char *>(p) + at, width);
     return v;
 }
-inline uint32_t get32(const void *b, std::size_t at) {
-    uint32_t v;
-    std::memcpy(&v, static_cast<const unsigned char *>(b) + at, 4);
-    return v;
+struct Field { std::size_t at, width; uint64_t value; };
+inline Bytes with(Bytes b, std::initializer_list<Field> fields) {
+    for (const Field &f : fields) put(b, f.at, f.width, f.value);
+    return b;
 }
-inline uint64_t get64(const void *b, std::size_t at) {
-    uint64_t v;
-    std::memcpy(&v, static_cast<const unsigned char *>(b) + at, 8);
-    return v;
-}
-inline void putAnsi(Bytes &b, std::size_t at, const std::string &s) {
-    std::memcpy(&b[at], s.c_str(), s.size() + 1);
-}
-inline void putWide(Bytes &b, std::size_t at, const Wide &s) {
-    for (std::size_t i = 0; i <= s.size(); ++i) put16(b, at + 2 * i, i < s.size() ? s[i] : 0);
+// A text and its terminator, k bytes a unit (in ANSI each unit's low byte).
+inline void putText(Bytes &b, std::size_t at, const std::u16string &s, std::size_t k) {
+    for (std::size_t i = 0; i <= s.size(); ++i) put(b, at + k * i, k, i < s.size() ? s[i] : 0);
 }
 
-inline Bytes header(uint16_t flatSize, uint16_t stringBytes, uint16_t idBytes, uint16_t count) {
-    Bytes b(flatSize, 0);
-    put16(b, kStructSizeAt, 70);
-    put16(b, kFlatSizeAt, flatSize);
-    put16(b, kStringBytesAt, stringBytes);
-    put16(b, kIdBytesAt, idBytes);
-    put16(b, kCountAt, count);
+// A header: the sizes, the count and the seven text offsets (0: not given).
+inline Bytes flat(uint16_t size, uint16_t stringBytes, uint16_t idBytes, uint16_t count, std::vector<uint64_t> texts) {
+    Bytes b = with(Bytes(size, 0), {{0, 2, 70}, {42, 2, count}, {68, 2, size}, {70, 2, stringBytes}, {72, 2, idBytes}});
+    const std::size_t textFields[7] = {2, 10, 18, 26, 34, 52, 60};
+    for (int i = 0; i < 7; ++i) put(b, textFields[i], 8, texts[i]);
     return b;
 }
 
-// A job with seven empty texts and no recipients, as the encoder makes it.
-inline Bytes emptyAnsi81() {
-    Bytes b = header(81, 7, 0, 0);
-    for (int i = 0; i < 7; ++i) put64(b, kTextFields[i], 74 + i);
+// An empty job: seven empty texts. Wide to ANSI keeps the wide stringBytes, so seven bytes spare.
+inline Bytes emptyAnsi81() { return flat(81, 7, 0, 0, {74, 75, 76, 77, 78, 79, 80}); }
+inline Bytes emptyWide88() { return flat(88, 14, 0, 0, {74, 76, 78, 80, 82, 84, 86}); }
+inline Bytes emptyAnsi88() { return flat(88, 14, 0, 0, {74, 75, 76, 77, 78, 79, 80}); }
+
+const unsigned char kEntryId[16] = {0xE0, 0xE1, 0xE2, 0xE3, 0xE4, 0xE5, 0xE6, 0xE7,
+                                    0xE8, 0xE9, 0xEA, 0xEB, 0xEC, 0xED, 0xEE, 0xEF};
+
+// To "Ann" and one resolved To recipient, Ann <SMTP:a@b.c> with kEntryId; k bytes a unit:
+// 155 bytes in ANSI, 180 in UTF-16.
+inline Bytes oneRecipient(std::size_t k) {
+    const bool w = k == 2;
+    const std::size_t table = w ? 94 : 84, name = w ? 134 : 124, address = w ? 142 : 128, id = w ? 164 : 139;
+    Bytes b = with(w ? flat(180, 50, 16, 1, {74, 82, 84, 86, 88, 90, 92})
+                     : flat(155, 25, 16, 1, {74, 78, 79, 80, 81, 82, 83}),
+                   {{44, 8, table}, {table + 4, 4, 1}, {table + 8, 8, name}, {table + 16, 8, address},
+                    {table + 24, 4, 16}, {table + 32, 8, id}});
+    putText(b, 74, u"Ann", k);
+    putText(b, name, u"Ann", k);
+    putText(b, address, u"SMTP:a@b.c", k);
+    std::memcpy(&b[id], kEntryId, 16);
     return b;
 }
 
-// The same converted to UTF-16: each text one zero unit.
-inline Bytes emptyWide88() {
-    Bytes b = header(88, 14, 0, 0);
-    for (int i = 0; i < 7; ++i) put64(b, kTextFields[i], 74 + 2 * i);
-    return b;
+inline UXDRecipDesc recipient(uint32_t reserved, uint32_t recipClass, const char *name, const char *address,
+                              uint32_t idSize = 0, const void *id = nullptr) {
+    return {reserved, recipClass, const_cast<char *>(name), const_cast<char *>(address), idSize, const_cast<void *>(id)};
 }
 
-// And back to ANSI: stringBytes stays 14, seven bytes at the end belong to no field.
-inline Bytes emptyAnsi88() {
-    Bytes b = header(88, 14, 0, 0);
-    for (int i = 0; i < 7; ++i) put64(b, kTextFields[i], 74 + i);
-    return b;
+// Encodes into `out`; after a failure no block may be handed out nor the size touched.
+inline UXDResult encode(const Texts &texts, const std::vector<UXDRecipDesc> &entries, Bytes &out) {
+    unsigned char *block = nullptr;
+    uint16_t size = 0xBEEF;
+    UXDResult r = encodeOptions(texts.data(), entries.data(), uint32_t(entries.size()), &block, &size);
+    if (r != UXD_SUCCESS) EXPECT_TRUE(!block && size == 0xBEEF) << "code " << r << " with a block or a size";
+    out = block ? Bytes(block, block + size) : Bytes();
+    release(block);
+    return r;
 }
 
-const char kOneTo[] = "Ann";
-const char kOneName[] = "Ann";
-const char kOneAddress[] = "SMTP:a@b.c";  // ten characters
-inline Bytes oneEntryId() {
-    Bytes id(16);
-    for (int i = 0; i < 16; ++i) id[i] = static_cast<unsigned char>(0xE0 + i);
-    return id;
-}
-
-// To text of three characters and one resolved recipient with a 16-byte entry identifier.
-inline Bytes oneRecipientAnsi155() {
-    Bytes b = header(155, 25, 16, 1);
-    putAnsi(b, 74, kOneTo);
-    for (int i = 0; i < 7; ++i) put64(b, kTextFields[i], i == 0 ? 74 : 77 + i);
-    put64(b, kTableAt, 84);
-    put32(b, 84 + kEntryReserved, 0);
-    put32(b, 84 + kEntryClass, 1);
-    put64(b, 84 + kEntryName, 124);
-    put64(b, 84 + kEntryAddress, 128);
-    put32(b, 84 + kEntryIdSize, 16);
-    put64(b, 84 + kEntryId, 139);
-    putAnsi(b, 124, kOneName);
-    putAnsi(b, 128, kOneAddress);
-    Bytes id = oneEntryId();
-    std::memcpy(&b[139], id.data(), 16);
-    return b;
-}
-
-// The same in UTF-16: every string twice its bytes, stringBytes 50.
-inline Bytes oneRecipientWide180() {
-    Bytes b = header(180, 50, 16, 1);
-    putWide(b, 74, u"Ann");
-    for (int i = 0; i < 7; ++i) put64(b, kTextFields[i], i == 0 ? 74 : 80 + 2 * i);
-    put64(b, kTableAt, 94);
-    put32(b, 94 + kEntryClass, 1);
-    put64(b, 94 + kEntryName, 134);
-    put64(b, 94 + kEntryAddress, 142);
-    put32(b, 94 + kEntryIdSize, 16);
-    put64(b, 94 + kEntryId, 164);
-    putWide(b, 134, u"Ann");
-    putWide(b, 142, u"SMTP:a@b.c");
-    Bytes id = oneEntryId();
-    std::memcpy(&b[164], id.data(), 16);
-    return b;
-}
-
-inline Bytes copyOf(const void *block) {
-    const auto *p = static_cast<const unsigned char *>(block);
-    return Bytes(p, p + get16(block, kFlatSizeAt));
+// Every text, then every entry's "reserved/class/identifier size", name, address and
+// identifier, without terminators ("-": not given).
+inline std::vector<std::string> content(const FlatBlockView &v) {
+    auto text = [&](const FlatText &t) {
+        return t.bytes ? std::string(reinterpret_cast<const char *>(t.bytes), t.byteLength - int(v.width)) : "-";
+    };
+    std::vector<std::string> out;
+    for (const FlatText &t : v.texts) out.push_back(text(t));
+    for (uint16_t i = 0; i < v.nRecipients; ++i) {
+        FlatEntry e = v.entry(i);
+        const std::string numbers = std::to_string(e.ulReserved) + "/" + std::to_string(e.ulRecipClass) + "/";
+        out.insert(out.end(), {numbers + std::to_string(e.ulEIDSize), text(e.name), text(e.address),
+                               e.entryId ? std::string(reinterpret_cast<const char *>(e.entryId), e.ulEIDSize) : "-"});
+    }
+    return out;
 }
 
 // Expected vs got, naming the first byte that differs.
 inline ::testing::AssertionResult sameBytes(const Bytes &expected, const Bytes &got) {
+    std::size_t i = std::mismatch(expected.begin(), expected.end(), got.begin(), got.end()).first - expected.begin();
+    auto at = [&](const Bytes &b) { return i < b.size() ? std::to_string(b[i]) : std::string("the end"); };
     if (expected == got) return ::testing::AssertionSuccess();
-    std::size_t n = std::min(expected.size(), got.size());
-    for (std::size_t i = 0; i < n; ++i)
-        if (expected[i] != got[i])
-            return ::testing::AssertionFailure()
-                   << "first difference at byte " << i << ": expected " << int(expected[i]) << ", got "
-                   << int(got[i]) << " (sizes " << expected.size() << " and " << got.size() << ")";
-    return ::testing::AssertionFailure() << "expected " << expected.size() << " bytes, got " << got.size();
+    return ::testing::AssertionFailure() << "at byte " << i << " expected " << at(expected) << ", got " << at(got)
+                                         << " (" << expected.size() << " vs " << got.size() << " bytes)";
 }
 
-// UTF-16 strings of the platform's UXDWideChar type.
-inline std::vector<UXDWideChar> units(const Wide &s) {
-    std::vector<UXDWideChar> v(s.begin(), s.end());
-    v.push_back(0);
-    return v;
-}
-inline Wide wideText(const UXDWideChar *s) {
-    Wide w;
-    if (s)
-        for (; *s; ++s) w.push_back(static_cast<char16_t>(*s));
-    return w;
-}
-// A UTF-16 string at a byte offset of a block (any alignment).
-inline Wide wideAt(const void *block, uint64_t at) {
-    Wide w;
-    for (uint16_t u; (u = get16(block, at)) != 0; at += 2) w.push_back(static_cast<char16_t>(u));
-    return w;
-}
-inline std::string ansiAt(const void *block, uint64_t at) {
-    return std::string(static_cast<const char *>(block) + at);
-}
+// Each test starts on Windows-1252 with no failure armed, and must leave no block behind.
+class Options : public ::testing::Test {
+protected:
+    void SetUp() override { codepage_standin::use(codepage_standin::CodePage::Windows1252); }
+    void TearDown() override {
+        allocation_fault::reset();
+        EXPECT_EQ(allocation_fault::outstanding(), before_) << "blocks left behind";
+    }
+    const long before_ = allocation_fault::outstanding();
+};
 
 }  // namespace blocks

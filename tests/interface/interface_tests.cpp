@@ -1,0 +1,154 @@
+// The module's code linked into this program, whose own resources stand in for the module's:
+// starting and stopping under the use count, and the catalogues with their cache.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+#include "allocation.h"
+#include "catalogue.h"
+#include "iat_hook.h"
+#include "module_state.h"
+#include "rmlocale.h"
+#include "uxdmapi.h"
+
+using namespace uxd;
+
+// Calls into rmlocale-1-0.dll counted through this program's (hooked, so bypassed) imports.
+struct { int inits, loads, terms; } rmCalls;
+#define REAL(f) reinterpret_cast<decltype(&f)>(reinterpret_cast<void *>( \
+    GetProcAddress(GetModuleHandleA("rmlocale-1-0.dll"), #f)))
+RMSESSION WINAPI countedInit(HINSTANCE module, DWORD options, LPCWSTR pattern, DWORD fallback) {
+    return ++rmCalls.inits, REAL(RMInitResMgrSession)(module, options, pattern, fallback);
+}
+int WINAPI countedLoad(RMSESSION session, WORD language, UINT id, LPSTR buffer, int maxChars) {
+    return ++rmCalls.loads, REAL(RMLoadStringA)(session, language, id, buffer, maxChars);
+}
+void WINAPI countedTerm(RMSESSION session) { ++rmCalls.terms, REAL(RMTermResMgrSession)(session); }
+
+// Each test starts from a module just loaded with [Mail] MAPI=1, and must leave no block behind.
+class Module : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(init.installed() && load.installed() && term.installed())
+            << "expected this program to import the resource manager";
+        WriteProfileStringA("Mail", "MAPI", "1");
+        module.moduleInstance = self;
+        rmCalls = {};
+    }
+    void TearDown() override {
+        allocation_fault::reset();
+        do UXDTerminate(); while (module.useCount > 0);
+        module.useCount = 0;
+        catalogue::releaseAll();
+        EXPECT_EQ(allocation_fault::outstanding(), blocks) << "blocks leaked";
+        WriteProfileStringA("Mail", "MAPI", "1");
+    }
+    HMODULE self = GetModuleHandleA(nullptr);
+    const char *rm = "rmlocale-1-0.dll";
+    IatHook init{self, rm, "RMInitResMgrSession", reinterpret_cast<void *>(&countedInit)};
+    IatHook load{self, rm, "RMLoadStringA", reinterpret_cast<void *>(&countedLoad)};
+    IatHook term{self, rm, "RMTermResMgrSession", reinterpret_cast<void *>(&countedTerm)};
+    long blocks = allocation_fault::outstanding();
+};
+
+TEST_F(Module, OneSessionForAllUsesAndAStrayTerminateLeavesNoDebt) {
+    EXPECT_EQ(UXDTerminate(), UXD_SUCCESS) << "UXDTerminate without UXDInitialize";
+    ASSERT_EQ(UXDInitialize(0), UXD_SUCCESS);
+    EXPECT_EQ(UXDInitialize(0), UXD_SUCCESS);
+    EXPECT_EQ(UXDTerminate(), UXD_SUCCESS);
+    // A stray UXDTerminate that counted would show here as a second session or an early close.
+    EXPECT_EQ(rmCalls.inits, 1) << "one session for both uses";
+    EXPECT_EQ(rmCalls.terms, 0) << "one use is still open";
+    EXPECT_EQ(UXDTerminate(), UXD_SUCCESS);
+    EXPECT_EQ(rmCalls.terms, 1) << "the last use closes the session";
+}
+
+TEST_F(Module, MailSettingOffGivesSevenAndLaterCallsOnlyCount) {
+    WriteProfileStringA("Mail", "MAPI", "0");
+    EXPECT_EQ(UXDInitialize(0), UXD_E_MAIL_UNAVAILABLE);
+    EXPECT_EQ(UXDInitialize(0), UXD_SUCCESS) << "the failed call counted as a use";
+    EXPECT_EQ(rmCalls.inits, 0) << "and neither call opened a session";
+}
+
+// A record's 8-byte words in hex bytes, those whose bit is set in `pointers` shown as "ptr".
+std::string bytesOf(const void *record, size_t words, unsigned pointers) {
+    std::string text;
+    for (size_t i = 0; i < words * 8; ++i) {
+        char byte[4];
+        std::snprintf(byte, sizeof byte, " %02x", static_cast<const unsigned char *>(record)[i]);
+        text += pointers >> (i / 8) & 1 ? (i % 8 ? "" : " ptr") : byte;
+    }
+    return text.substr(1);
+}
+
+std::string repeated(const std::string &piece, size_t length) {
+    std::string text;
+    while (text.size() < length) text += piece;
+    return text.substr(0, length);
+}
+
+TEST_F(Module, HasTheHostsByteLayoutAndTheTextsOfItsLanguage) {
+    const struct { uint32_t language; std::string name, description; } cases[] = {
+        {0x0409, "MAPI", "MAPI exports the report in the specified format as an e-mail attachment."
+                         "  Note: for this format to work, you must have a mail client installed."},
+        {0x0407, "MAPI", "MAPI exportiert den Bericht im angegebenen Format als E-Mail-Anlage.  "
+                         "Hinweis: Damit dieses Format funktioniert, muss ein E-Mail-Programm "
+                         "installiert sein."},
+        // pelmo0600.dll's texts are longer than the buffers: cut at 255 and 1020.
+        {0x0600, repeated("0123456789", 255), repeated("abcdefghij", 1020)},
+    };
+    ASSERT_EQ(UXDInitialize(0), UXD_SUCCESS);
+    for (const auto &c : cases) {
+        SCOPED_TRACE(testing::Message() << "language 0x" << std::hex << c.language);
+        const UXDDestinationCatalogue *catalogue = UXDGetExportDestinationsEx(c.language);
+        ASSERT_TRUE(catalogue && catalogue->entries && catalogue->entries[0]) << "no entry";
+        EXPECT_EQ(bytesOf(catalogue, 3, 0b10), "18 00 01 00 00 00 00 00 ptr 78 6d 61 70 69 00 00 00")
+            << "expected size 24, count 1, zeros, entry array, \"xmapi\" zero padded";
+        const UXDDestinationEntry *entry = catalogue->entries[0];
+        EXPECT_EQ(bytesOf(entry, 4, 0b1010), "20 00 00 00 00 00 00 00 ptr 00 00 00 00 00 00 00 00 ptr")
+            << "expected size 32, zeros, name, value 0, zeros, description";
+        EXPECT_STREQ(entry->name, c.name.c_str());
+        EXPECT_STREQ(entry->description, c.description.c_str());
+    }
+}
+
+TEST_F(Module, IsKeptPerLanguageButMadeAnewForLanguageZero) {
+    ASSERT_EQ(UXDInitialize(0), UXD_SUCCESS);
+    UXDDestinationCatalogue *german = UXDGetExportDestinationsEx(0x0407);
+    const int loads = rmCalls.loads;
+    EXPECT_GT(loads, 0) << "the texts come through the resource manager";
+    EXPECT_EQ(UXDGetExportDestinationsEx(0x0407), german) << "a repeated language: the same";
+    EXPECT_EQ(rmCalls.loads, loads) << "a cached language costs no resource-manager call";
+    UXDDestinationCatalogue *english = UXDGetExportDestinationsEx(0x0409);
+    ASSERT_TRUE(german && english);
+    EXPECT_NE(english, german) << "each language has its own";
+    UXDDestinationCatalogue *first = UXDGetExportDestinationsEx(0), *second = UXDGetExportDestinationsEx(0);
+    EXPECT_TRUE(first && second && first != second) << "language 0: a new catalogue every call";
+}
+
+// Each allocation of a good run fails in turn: the call reports it, keeps nothing, leaks nothing.
+TEST_F(Module, EachFailingAllocationFailsTheCallCleanly) {
+    const struct { const char *what; int (*call)(); int failed; bool opened; } cases[] = {
+        {"UXDInitialize", [] { return int(UXDInitialize(0)); }, UXD_E_OUT_OF_MEMORY, false},
+        {"catalogue 0", [] { return int(!UXDGetExportDestinationsEx(0)); }, 1, true},
+        {"catalogue 0x0407", [] { return int(!UXDGetExportDestinationsEx(0x0407)); }, 1, true},
+    };
+    for (const auto &c : cases)
+        for (unsigned long nth = 0, allocations = 0; nth <= allocations; ++nth) {
+            SCOPED_TRACE(std::string(c.what) + ", allocation " + std::to_string(nth) + " fails");
+            ASSERT_TRUE(!c.opened || UXDInitialize(0) == UXD_SUCCESS) << "cannot start the module";
+            rmCalls = {};
+            allocation_fault::failAt(nth);  // 0: none fails, the allocations are only counted
+            EXPECT_EQ(c.call(), nth ? c.failed : 0) << "expected 0 on success, 1 for no catalogue";
+            allocations = nth ? allocations : allocation_fault::attempts();
+            ASSERT_GT(allocations, 0u) << "a good run allocates";
+            allocation_fault::reset();
+            EXPECT_EQ(rmCalls.terms, nth ? rmCalls.inits : 0) << "a session opened is closed";
+            EXPECT_EQ(c.call(), 0) << "a retry fails: the failed run was kept";
+            while (module.useCount > 0) UXDTerminate();
+            catalogue::releaseAll();
+            EXPECT_EQ(allocation_fault::outstanding(), blocks) << "blocks left";
+        }
+}
