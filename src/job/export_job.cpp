@@ -51,16 +51,17 @@ MAPIDestination::~MAPIDestination() {
 }
 
 UXDResult MAPIDestination::allocateTextBuffers() noexcept {
-    struct Buffer {
-        char *&text;
-        std::size_t size;
-    } buffers[] = {{toText, uxd::kRecipientTextSize},   {ccText, uxd::kRecipientTextSize},
-                   {bccText, uxd::kRecipientTextSize},  {subjectText, uxd::kSubjectTextSize},
-                   {messageText, uxd::kMessageTextSize}, {profileName, uxd::kRecipientTextSize},
-                   {password, uxd::kRecipientTextSize}};
-    for (Buffer &buffer : buffers) {
-        buffer.text = static_cast<char *>(uxd::allocateZeroed(buffer.size, 1));
-        if (!buffer.text) return UXD_E_OUT_OF_MEMORY;  // the destructor releases the others
+    for (const uxd::JobText &text : uxd::kJobTexts) {
+        this->*text.buffer = static_cast<char *>(uxd::allocateZeroed(text.size, 1));
+        if (!(this->*text.buffer)) return UXD_E_OUT_OF_MEMORY;  // the destructor releases the others
     }
     return UXD_SUCCESS;
 }
+
+namespace uxd {
+const JobText kJobTexts[kJobTextCount] = {
+    {&MAPIDestination::toText, kRecipientTextSize},      {&MAPIDestination::ccText, kRecipientTextSize},
+    {&MAPIDestination::bccText, kRecipientTextSize},     {&MAPIDestination::subjectText, kSubjectTextSize},
+    {&MAPIDestination::messageText, kMessageTextSize},   {&MAPIDestination::profileName, kRecipientTextSize},
+    {&MAPIDestination::password, kRecipientTextSize}};
+}  // namespace uxd

@@ -75,6 +75,15 @@ public:
 };
 
 namespace uxd {
+// The job's seven text buffers with their sizes, in the order of the options record:
+// To, Cc, Bcc, Subject, Message, profile name, password.
+struct JobText {
+    char *MAPIDestination::*buffer;
+    std::size_t size;
+};
+constexpr int kJobTextCount = 7;
+extern const JobText kJobTexts[kJobTextCount];
+
 // A Simple MAPI result as a UXD return code: the one place where they are mapped.
 UXDResult mapiResultToCode(uint32_t mapiResult) noexcept;
 

@@ -19,20 +19,15 @@ using namespace uxd;
 
 namespace {
 
-char *MAPIDestination::*const kJobTexts[kOptionTextCount] = {
-    &MAPIDestination::toText,      &MAPIDestination::ccText,      &MAPIDestination::bccText,
-    &MAPIDestination::subjectText, &MAPIDestination::messageText, &MAPIDestination::profileName,
-    &MAPIDestination::password};
-constexpr size_t kJobTextSizes[kOptionTextCount] = {kRecipientTextSize, kRecipientTextSize, kRecipientTextSize,
-                                                    kSubjectTextSize,   kMessageTextSize,   kRecipientTextSize,
-                                                    kRecipientTextSize};
+static_assert(kJobTextCount == kOptionTextCount, "the job keeps every text of the record");
 
 // Copies one option text into its job buffer; 5 when it does not fit with its terminator.
 UXDResult takeText(MAPIDestination &job, int index, const char *text, size_t length) noexcept {
     if (!text) return UXD_SUCCESS;
-    if (length + 1 > kJobTextSizes[index]) return UXD_E_INVALID_ARGUMENT;
-    std::memcpy(job.*kJobTexts[index], text, length);
-    (job.*kJobTexts[index])[length] = '\0';
+    char *buffer = job.*kJobTexts[index].buffer;
+    if (length + 1 > kJobTexts[index].size) return UXD_E_INVALID_ARGUMENT;
+    std::memcpy(buffer, text, length);
+    buffer[length] = '\0';
     return UXD_SUCCESS;
 }
 

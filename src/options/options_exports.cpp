@@ -33,9 +33,7 @@ UXDResult gatherResolving(MAPIDestination *job, GatheredTable &gathered) noexcep
 }
 
 const char *const *jobTexts(const MAPIDestination &job, const char *(&texts)[kOptionTextCount]) {
-    const char *source[kOptionTextCount] = {job.toText,      job.ccText,      job.bccText, job.subjectText,
-                                            job.messageText, job.profileName, job.password};
-    std::memcpy(texts, source, sizeof texts);
+    for (int i = 0; i < kOptionTextCount; ++i) texts[i] = job.*kJobTexts[i].buffer;
     return texts;
 }
 
