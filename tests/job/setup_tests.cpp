@@ -42,7 +42,9 @@ protected:
         void *handle = reinterpret_cast<void *>(1);
         UXDResult rc = UXDInitExportDestination(nullptr, 0, options, host.with({}), &handle, &info);
         EXPECT_EQ(handle == nullptr, rc != UXD_SUCCESS) << "a job exactly on success";
-        if (handle) EXPECT_EQ(info, &static_cast<MAPIDestination *>(handle)->infoBlock);
+        if (handle) {
+            EXPECT_EQ(info, &static_cast<MAPIDestination *>(handle)->infoBlock);
+        }
         ready.reset(static_cast<MAPIDestination *>(handle));
         return rc;
     }
@@ -74,8 +76,11 @@ TEST_F(Setup, TextsUpToTheirBuffersAreTakenLongerOnesRefused) {
         options.withResolvedTable();
         options.*c.text = std::string(c.length, 'x');
         EXPECT_EQ(init(options.get()), c.code);
-        if (c.code != UXD_SUCCESS) EXPECT_STREQ(UXDGetErrorText(nullptr), "") << "no text for code 5";
-        if (c.code == UXD_SUCCESS && c.text == &HostOptions::subject) EXPECT_EQ(strlen(ready->subjectText), c.length);
+        if (c.code != UXD_SUCCESS) {
+            EXPECT_STREQ(UXDGetErrorText(nullptr), "") << "no text for code 5";
+        } else if (c.text == &HostOptions::subject) {
+            EXPECT_EQ(strlen(ready->subjectText), c.length);
+        }
         UXDTermExportDestination(ready.release(), 0);
     }
 }

@@ -40,8 +40,9 @@ TEST_F(SimpleMapiBinding, LogonIsRetriedOnceOnlyAfterALoginFailure) {
             EXPECT_NE(logons[i].find("ulUIParam=0x0 profile=\"\" password=\"\""), std::string::npos)
                 << "no parent window; empty texts go as empty strings";
         }
-        if (logons.size() == 2)  // the retry repeats every argument but, perhaps, the flags
+        if (logons.size() == 2) {  // the retry repeats every argument but, perhaps, the flags
             EXPECT_EQ(logons[0].substr(0, logons[0].find(" flags=")), logons[1].substr(0, logons[1].find(" flags=")));
+        }
         job.reset();
     }
 }

@@ -39,7 +39,8 @@ constexpr unsigned long kNotFound = 0x8004010Ful, kAmbiguous = 0x80040700ul;
 }  // namespace
 
 TEST(ResolutionPath, FollowsTheWindowsVersion) {
-    OSVERSIONINFOA version = {sizeof version};
+    OSVERSIONINFOA version = {};
+    version.dwOSVersionInfoSize = sizeof version;
     GetVersionExA(&version);
     bool newer = version.dwMajorVersion > 6 || (version.dwMajorVersion == 6 && version.dwMinorVersion >= 1);
     EXPECT_EQ(useAddressBook(), newer) << version.dwMajorVersion << "." << version.dwMinorVersion;
@@ -55,7 +56,9 @@ TEST_F(Resolution, SuccessTakesTheDisplayNameAndKeepsTheRecipientsClass) {
     EXPECT_EQ(list->resolved->ulRecipClass, static_cast<ULONG>(MAPI_CC)) << "MAPI reports To";
     ASSERT_EQ(list->resolved->ulEIDSize, 4u);
     EXPECT_EQ(memcmp(list->resolved->lpEntryID, "\xC1\xC2\xC3\xC4", 4), 0);
-    if (!useAddressBook()) EXPECT_STREQ(list->resolved->lpszAddress, "SMTP:bob@example.com");
+    if (!useAddressBook()) {
+        EXPECT_STREQ(list->resolved->lpszAddress, "SMTP:bob@example.com");
+    }
     EXPECT_STREQ(list->resolved->lpszName, "Bob Carter");
     size_t calls = mail->log().size();
     EXPECT_EQ(list->resolve(job->session, true, nullptr), UXD_SUCCESS);

@@ -83,12 +83,12 @@ std::vector<std::string> TestMail::calls(const std::string &function) const {
 }
 
 long TestMail::outstandingBuffers() const {
-    auto count = reinterpret_cast<LONG(WINAPI *)()>(GetProcAddress(module_, "TestMailOutstandingBuffers"));
+    auto count = reinterpret_cast<LONG(WINAPI *)()>(reinterpret_cast<void *>(GetProcAddress(module_, "TestMailOutstandingBuffers")));
     return count ? count() : -1;
 }
 
 long TestMail::outstandingObjects() const {
-    auto count = reinterpret_cast<LONG(WINAPI *)()>(GetProcAddress(module_, "TestMailOutstandingObjects"));
+    auto count = reinterpret_cast<LONG(WINAPI *)()>(reinterpret_cast<void *>(GetProcAddress(module_, "TestMailOutstandingObjects")));
     return count ? count() : -1;
 }
 
