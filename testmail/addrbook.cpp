@@ -17,12 +17,7 @@ STDMETHODIMP AddrBook::QueryInterface(REFIID riid, LPVOID *ppvObj) {
 
 STDMETHODIMP_(ULONG) AddrBook::AddRef() { return addRef(kBook, refs_); }
 
-STDMETHODIMP_(ULONG) AddrBook::Release() {
-    ULONG refs = --refs_;
-    if (refs == 0) delete this;
-    logRelease(kBook, refs);
-    return refs;
-}
+STDMETHODIMP_(ULONG) AddrBook::Release() { return release(kBook, refs_, this); }
 
 STDMETHODIMP AddrBook::ResolveName(ULONG_PTR ulUIParam, ULONG ulFlags, LPTSTR, LPADRLIST lpAdrList) {
     return comCall([&] { return resolveNames(ulUIParam, ulFlags, lpAdrList); });

@@ -20,6 +20,8 @@ public:
 
 private:
     ~AddrBook() = default;  // only Release deletes
+    template <class Object>
+    friend ULONG release(Kind kind, std::atomic<ULONG> &refs, Object *self) noexcept;
     AliveCount alive_{Kind::addrbook};
     std::atomic<ULONG> refs_{1};
 };

@@ -12,28 +12,27 @@
 
 namespace testmail {
 
-template <class Body>
-ULONG simpleCall(Body body) noexcept {
+// Runs body under the lock; out of memory and any other exception become the given codes.
+template <class Result, class Body>
+Result guarded(Body &body, Result noMemory, Result failure) noexcept {
     try {
         std::lock_guard<std::recursive_mutex> held(lock());
         return body();
     } catch (const std::bad_alloc &) {
-        return MAPI_E_INSUFFICIENT_MEMORY;
+        return noMemory;
     } catch (...) {
-        return MAPI_E_FAILURE;
+        return failure;
     }
 }
 
 template <class Body>
+ULONG simpleCall(Body body) noexcept {
+    return guarded<ULONG>(body, MAPI_E_INSUFFICIENT_MEMORY, MAPI_E_FAILURE);
+}
+
+template <class Body>
 HRESULT comCall(Body body) noexcept {
-    try {
-        std::lock_guard<std::recursive_mutex> held(lock());
-        return body();
-    } catch (const std::bad_alloc &) {
-        return MAPI_E_NOT_ENOUGH_MEMORY;
-    } catch (...) {
-        return MAPI_E_CALL_FAILED;
-    }
+    return guarded<HRESULT>(body, MAPI_E_NOT_ENOUGH_MEMORY, MAPI_E_CALL_FAILED);
 }
 
 }  // namespace testmail

@@ -27,6 +27,15 @@ private:
 
 ULONG addRef(Kind kind, std::atomic<ULONG> &refs) noexcept;
 void logRelease(Kind kind, ULONG refs) noexcept;  // after a last Release has deleted the object
+
+// IUnknown::Release of either object: deletes it with its last reference, then logs.
+template <class Object>
+ULONG release(Kind kind, std::atomic<ULONG> &refs, Object *self) noexcept {
+    ULONG left = --refs;
+    if (left == 0) delete self;
+    logRelease(kind, left);
+    return left;
+}
 // Hands out self (AddRef'd) when the interface is one of the object's, else fails.
 HRESULT query(Kind kind, REFIID riid, void **object, IUnknown *self, bool supported) noexcept;
 HRESULT unsupported(Kind kind, const char *method) noexcept;  // MAPI_E_NO_SUPPORT

@@ -19,12 +19,7 @@ STDMETHODIMP Session::QueryInterface(REFIID riid, LPVOID *ppvObj) {
 
 STDMETHODIMP_(ULONG) Session::AddRef() { return addRef(kSession, refs_); }
 
-STDMETHODIMP_(ULONG) Session::Release() {
-    ULONG refs = --refs_;
-    if (refs == 0) delete this;
-    logRelease(kSession, refs);
-    return refs;
-}
+STDMETHODIMP_(ULONG) Session::Release() { return release(kSession, refs_, this); }
 
 STDMETHODIMP Session::OpenAddressBook(ULONG_PTR ulUIParam, LPCIID lpInterface, ULONG ulFlags, LPADRBOOK *lppAdrBook) {
     return comCall([&] {

@@ -18,6 +18,8 @@ public:
 
 private:
     ~Session() = default;  // only Release deletes
+    template <class Object>
+    friend ULONG release(Kind kind, std::atomic<ULONG> &refs, Object *self) noexcept;
     AliveCount alive_{Kind::session};
     std::atomic<ULONG> refs_{1};
 };

@@ -103,13 +103,13 @@ UXDResult takePointerOptions(MAPIDestination &job, const MAPIDestinationOptions 
         UXDResult rc = takePointerText(job, options, i);
         if (rc != UXD_SUCCESS) return rc;
     }
-    recipientCount = readField<uint16_t>(options, offsetof(MAPIDestinationOptions, nRecipients));
+    recipientCount = readField<uint16_t>(options, kCountField);
     if (recipientCount) {
-        auto *table = readField<const MapiRecipDesc *>(options, offsetof(MAPIDestinationOptions, recipients));
+        auto *table = readField<const MapiRecipDesc *>(options, kTableField);
         if (!table) return UXD_E_INVALID_ARGUMENT;  // a count without a table
         if (setRecipientsFromTable(&job, recipientCount, table) != UXD_SUCCESS) return UXD_E_OUT_OF_MEMORY;
     }
-    if (readField<uint16_t>(options, offsetof(MAPIDestinationOptions, structSize)) != UXD_OPTIONS_SIZE)
+    if (readField<uint16_t>(options, kStructSizeField) != UXD_OPTIONS_SIZE)
         return UXD_SUCCESS;  // an older layout: no logon data
     for (int i = kProfileName; i <= kPassword; ++i) {
         UXDResult rc = takePointerText(job, options, i);
@@ -120,8 +120,8 @@ UXDResult takePointerOptions(MAPIDestination &job, const MAPIDestinationOptions 
 
 UXDResult takeOptions(MAPIDestination &job, const MAPIDestinationOptions *options,
                       uint16_t &recipientCount) noexcept {
-    bool flat = readField<uint16_t>(options, offsetof(MAPIDestinationOptions, structSize)) == UXD_OPTIONS_SIZE &&
-                readField<uint16_t>(options, offsetof(MAPIDestinationOptions, flatSize)) != 0;
+    bool flat = readField<uint16_t>(options, kStructSizeField) == UXD_OPTIONS_SIZE &&
+                readField<uint16_t>(options, kFlatSizeField) != 0;
     return flat ? takeFlatOptions(job, options, recipientCount) : takePointerOptions(job, options, recipientCount);
 }
 

@@ -7,12 +7,6 @@
 namespace uxd {
 namespace {
 
-constexpr std::size_t kFlatSizeField = offsetof(UXDEncodedOptionsHeader, flatSize);
-constexpr std::size_t kStringBytesField = offsetof(UXDEncodedOptionsHeader, stringBytes);
-constexpr std::size_t kEntryIdBytesField = offsetof(UXDEncodedOptionsHeader, entryIdBytes);
-constexpr std::size_t kCountField = offsetof(UXDEncodedOptionsHeader, nRecipients);
-constexpr std::size_t kTableField = offsetof(UXDEncodedOptionsHeader, recipients);
-
 constexpr uint64_t kUnlimited = ~uint64_t(0);
 
 bool insideBlock(uint64_t offset, uint16_t flatSize) {

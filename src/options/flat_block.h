@@ -23,6 +23,14 @@ constexpr std::size_t kOptionTextField[kOptionTextCount] = {
     offsetof(MAPIDestinationOptions, message),     offsetof(MAPIDestinationOptions, profileName),
     offsetof(MAPIDestinationOptions, password)};
 
+// Fields every reader of a record or block takes by offset (the layouts are packed).
+constexpr std::size_t kStructSizeField = offsetof(MAPIDestinationOptions, structSize);
+constexpr std::size_t kCountField = offsetof(MAPIDestinationOptions, nRecipients);
+constexpr std::size_t kTableField = offsetof(MAPIDestinationOptions, recipients);
+constexpr std::size_t kFlatSizeField = offsetof(MAPIDestinationOptions, flatSize);
+constexpr std::size_t kStringBytesField = offsetof(UXDEncodedOptionsHeader, stringBytes);
+constexpr std::size_t kEntryIdBytesField = offsetof(UXDEncodedOptionsHeader, entryIdBytes);
+
 constexpr std::size_t kHeaderSize = sizeof(UXDEncodedOptionsHeader);  // 74
 constexpr std::size_t kEntrySize = sizeof(UXDEncodedRecipient);       // 40
 constexpr std::size_t kMaxFlatSize = 0xFFFF;

@@ -3,33 +3,29 @@
 
 #include "allocation.h"
 #include "byte_fields.h"
+#include "flat_block.h"
 #include "uxdmapi.h"
 
 namespace {
-// The record is packed: its pointer fields are read by offset.
-constexpr std::size_t kTextFields[] = {
-    offsetof(MAPIDestinationOptions, toNames),     offsetof(MAPIDestinationOptions, ccNames),
-    offsetof(MAPIDestinationOptions, bccNames),    offsetof(MAPIDestinationOptions, subject),
-    offsetof(MAPIDestinationOptions, message),     offsetof(MAPIDestinationOptions, profileName),
-    offsetof(MAPIDestinationOptions, password)};
+using namespace uxd;
 
 bool isPointerForm(const MAPIDestinationOptions *record) {
-    return uxd::readField<uint16_t>(record, offsetof(MAPIDestinationOptions, structSize)) >= UXD_OPTIONS_SIZE &&
-           uxd::readField<uint16_t>(record, offsetof(MAPIDestinationOptions, flatSize)) == 0;
+    return readField<uint16_t>(record, kStructSizeField) >= UXD_OPTIONS_SIZE &&
+           readField<uint16_t>(record, kFlatSizeField) == 0;
 }
 
 void releaseOwnedParts(MAPIDestinationOptions *record) {
-    for (std::size_t field : kTextFields) uxd::release(uxd::readField<void *>(record, field));
-    auto *table = uxd::readField<UXDRecipDesc *>(record, offsetof(MAPIDestinationOptions, recipients));
+    for (std::size_t field : kOptionTextField) release(readField<void *>(record, field));
+    auto *table = readField<UXDRecipDesc *>(record, kTableField);
     if (!table) return;
-    uint16_t count = uxd::readField<uint16_t>(record, offsetof(MAPIDestinationOptions, nRecipients));
+    uint16_t count = readField<uint16_t>(record, kCountField);
     for (uint16_t i = 0; i < count; ++i) {
-        uxd::release(table[i].lpszName);
-        uxd::release(table[i].lpszAddress);
-        uxd::release(table[i].lpEntryID);
+        release(table[i].lpszName);
+        release(table[i].lpszAddress);
+        release(table[i].lpEntryID);
     }
-    uxd::release(table);
-    uxd::writeField<UXDRecipDesc *>(record, offsetof(MAPIDestinationOptions, recipients), nullptr);
+    release(table);
+    writeField<UXDRecipDesc *>(record, kTableField, nullptr);
 }
 }  // namespace
 

@@ -16,13 +16,6 @@
 namespace uxd {
 namespace {
 
-constexpr std::size_t kStructSizeField = offsetof(MAPIDestinationOptions, structSize);
-constexpr std::size_t kCountField = offsetof(MAPIDestinationOptions, nRecipients);
-constexpr std::size_t kTableField = offsetof(MAPIDestinationOptions, recipients);
-constexpr std::size_t kFlatSizeField = offsetof(MAPIDestinationOptions, flatSize);
-constexpr std::size_t kStringBytesField = offsetof(UXDEncodedOptionsHeader, stringBytes);
-constexpr std::size_t kEntryIdBytesField = offsetof(UXDEncodedOptionsHeader, entryIdBytes);
-
 struct WideToAnsi {
     using From = UXDWideChar;
     using To = char;

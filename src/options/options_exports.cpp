@@ -103,7 +103,7 @@ UXDResult UXD_CALL UXDDecodeDestinationOptions(void *handle, MAPIDestinationOpti
         release(options);
         return UXD_E_INVALID_ARGUMENT;
     }
-    writeField<uint16_t>(options, offsetof(MAPIDestinationOptions, structSize), UXD_OPTIONS_SIZE);
+    writeField<uint16_t>(options, kStructSizeField, UXD_OPTIONS_SIZE);
     const char *texts[kOptionTextCount];
     jobTexts(*job, texts);
     for (int i = 0; i < kOptionTextCount; ++i) {
@@ -119,9 +119,9 @@ UXDResult UXD_CALL UXDDecodeDestinationOptions(void *handle, MAPIDestinationOpti
         UXDFreeDestinationOptions(0, options);
         return UXD_E_OUT_OF_MEMORY;
     }
-    writeField<UXDRecipDesc *>(options, offsetof(MAPIDestinationOptions, recipients), table);
-    writeField<uint16_t>(options, offsetof(MAPIDestinationOptions, nRecipients), static_cast<uint16_t>(gathered.count));
-    writeField<uint16_t>(options, offsetof(MAPIDestinationOptions, flatSize), 0);
+    writeField<UXDRecipDesc *>(options, kTableField, table);
+    writeField<uint16_t>(options, kCountField, static_cast<uint16_t>(gathered.count));
+    writeField<uint16_t>(options, kFlatSizeField, 0);
     *record = options;
     return UXD_SUCCESS;
 }
