@@ -67,6 +67,11 @@ struct FlatBlockView {
     FlatEntry entry(uint16_t index) const noexcept;
 };
 
+// Releases an options record the module made (ANSI or UTF-16, the strings' encoding does not
+// matter): a pointer-form record with every string, its table and each entry's parts, any
+// other record as one block. Null is fine. UXDFreeDestinationOptions is this.
+void releaseOptionsRecord(void *record) noexcept;
+
 // Checks the block that starts at `record` (its flatSize bytes; the caller has decided that
 // the record is flat) and fills `view`. Returns 0, or 5 for a block that is inconsistent:
 // flatSize below 74; a nonzero offset below 74 or at or past flatSize (all 64 bits count);

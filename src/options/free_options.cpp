@@ -29,11 +29,16 @@ void releaseOwnedParts(MAPIDestinationOptions *record) {
 }
 }  // namespace
 
-extern "C" UXDResult UXD_CALL UXDFreeDestinationOptions(uint32_t, MAPIDestinationOptions *record) noexcept {
-    if (!record) return UXD_SUCCESS;
+void uxd::releaseOptionsRecord(void *options) noexcept {
+    auto *record = static_cast<MAPIDestinationOptions *>(options);
+    if (!record) return;
     // A flat block or an older, shorter layout is one allocation: its fields are offsets
     // or belong to nobody here.
     if (isPointerForm(record)) releaseOwnedParts(record);
-    uxd::release(record);
+    release(record);
+}
+
+extern "C" UXDResult UXD_CALL UXDFreeDestinationOptions(uint32_t, MAPIDestinationOptions *record) noexcept {
+    uxd::releaseOptionsRecord(record);
     return UXD_SUCCESS;
 }

@@ -236,23 +236,6 @@ UXDResult convertFlat(const void *source, void **result, uint16_t *size) {
 
 // ---- pointer-form result ----------------------------------------------------------------
 
-// Releases a pointer-form record made here, complete or not: fields not yet set are null.
-template <class Dir>
-void discardRecord(unsigned char *record) {
-    for (std::size_t field : kOptionTextField) release(readField<void *>(record, field));
-    auto *table = readField<typename Dir::ToEntry *>(record, kTableField);
-    if (table) {
-        uint16_t count = readField<uint16_t>(record, kCountField);
-        for (uint16_t i = 0; i < count; ++i) {
-            release(table[i].lpszName);
-            release(table[i].lpszAddress);
-            release(table[i].lpEntryID);
-        }
-        release(table);
-    }
-    release(record);
-}
-
 // A converted string in its own allocation; null when the source text is absent or when
 // that allocation fails.
 template <class Dir>
@@ -316,7 +299,7 @@ UXDResult convertToPointers(const void *source, bool recognised, void **result, 
     writeField<uint16_t>(record, kStructSizeField, UXD_OPTIONS_SIZE);
     if (recognised) {
         if (UXDResult r = fillRecord<Dir>(source, record)) {
-            discardRecord<Dir>(record);
+            releaseOptionsRecord(record);  // complete or not: parts not yet set are null
             return r;
         }
     }
