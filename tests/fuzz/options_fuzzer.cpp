@@ -1,8 +1,6 @@
-// libFuzzer target: any bytes as a stored flat options block for the reader and both
-// conversions. The block's buffer is exactly flatSize long (short inputs zero-padded), so ASan
-// sees any read past it. structSize is forced to 70 and a zero flatSize becomes the input's
-// length (else the record would be pointer-form, full of wild pointers). The first byte's low
-// bit picks the code page (1: the toy double-byte one).
+// libFuzzer: any bytes as a stored flat options block, in a buffer exactly flatSize long so ASan
+// sees reads past it. structSize is forced to 70 and flatSize to nonzero: a pointer-form record
+// would be full of wild pointers. The first byte's low bit picks the toy double-byte page.
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -23,9 +21,7 @@ namespace {
 
 constexpr std::size_t kFlatSizeAt = offsetof(MAPIDestinationOptions, flatSize);
 
-void check(bool ok, const char *why) {
-    if (!ok) (std::fprintf(stderr, "options_fuzzer: %s\n", why), std::abort());
-}
+void check(bool ok, const char *why) { if (!ok) (std::fprintf(stderr, "options_fuzzer: %s\n", why), std::abort()); }
 
 // Reads a block and then every byte the view designates, so that ASan checks those too.
 bool readAndTouch(const void *block, TextWidth width, FlatBlockView &view) {
@@ -35,25 +31,19 @@ bool readAndTouch(const void *block, TextWidth width, FlatBlockView &view) {
     for (const FlatText &t : view.texts) read(t.bytes, t.byteLength);
     for (uint16_t i = 0; i < view.nRecipients; ++i) {
         FlatEntry e = view.entry(i);
-        read(e.name.bytes, e.name.byteLength);
-        read(e.address.bytes, e.address.byteLength);
-        read(e.entryId, e.ulEIDSize);
+        read(e.name.bytes, e.name.byteLength), read(e.address.bytes, e.address.byteLength), read(e.entryId, e.ulEIDSize);
     }
     return true;
 }
 
-// A conversion refuses exactly what the reader refuses, and a block that does not fit the
-// 16-bit sizes; what it gives reads back in the other width.
+// A conversion refuses exactly what the reader or the 16-bit sizes refuse; its result reads back.
 template <class Source, class Result>
-void convert(UXDResult (*f)(const Source *, Result **, uint16_t *), const unsigned char *block, bool valid,
-             bool fits, TextWidth resultWidth) {
+void convert(UXDResult (*f)(const Source *, Result **, uint16_t *), const unsigned char *block, bool ok,
+             TextWidth resultWidth) {
     Result *result = nullptr;
     uint16_t size = 0;
     UXDResult r = f(reinterpret_cast<const Source *>(block), &result, &size);
-    if (!valid || !fits) {
-        check(r == UXD_E_INVALID_ARGUMENT && !result, "a conversion took a block it must refuse");
-        return;
-    }
+    if (!ok) return check(r == UXD_E_INVALID_ARGUMENT && !result, "a conversion took a block it must refuse");
     check(r == UXD_SUCCESS && result, "a conversion failed on a valid block");
     check(size == readField<uint16_t>(result, kFlatSizeAt), "the size out-value is not the flatSize");
     FlatBlockView view;
@@ -69,7 +59,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     uint16_t flatSize = size >= kFlatSizeAt + 2 ? readField<uint16_t>(data, kFlatSizeAt) : 0;
     if (flatSize == 0) flatSize = uint16_t(std::clamp<std::size_t>(size, 1, kMaxFlatSize));
     // The header fields up to flatSize are read before flatSize is known to be big enough.
-    std::size_t length = std::max<std::size_t>(flatSize, UXD_OPTIONS_SIZE);
+    const std::size_t length = std::max<std::size_t>(flatSize, UXD_OPTIONS_SIZE);
     std::unique_ptr<unsigned char[]> block(new unsigned char[length]());
     std::memcpy(block.get(), data, std::min(size, length));
     writeField<uint16_t>(block.get(), 0, UXD_OPTIONS_SIZE);
@@ -77,14 +67,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
 
     const long before = allocation_fault::outstanding();
     FlatBlockView ansi, wide;
-    bool ansiValid = readAndTouch(block.get(), TextWidth::Ansi, ansi);
-    bool wideValid = readAndTouch(block.get(), TextWidth::Wide, wide);
-    // Both pages make at most one UTF-16 unit of a byte and at most two bytes of a unit:
-    // widening needs 74 + 2 x stringBytes + table + identifiers, narrowing always fits.
-    bool widenedFits = kHeaderSize + 2u * ansi.stringBytes + kEntrySize * ansi.nRecipients + ansi.entryIdBytes <=
-                       kMaxFlatSize;
-    convert(convertOptionsA2W, block.get(), ansiValid, widenedFits, TextWidth::Wide);
-    convert(convertOptionsW2A, block.get(), wideValid, true, TextWidth::Ansi);
+    const bool ansiValid = readAndTouch(block.get(), TextWidth::Ansi, ansi);
+    const bool wideValid = readAndTouch(block.get(), TextWidth::Wide, wide);
+    // Both pages make at most one unit of a byte and two bytes of a unit: only widening can overflow.
+    const bool widenedFits =
+        kHeaderSize + 2u * ansi.stringBytes + kEntrySize * ansi.nRecipients + ansi.entryIdBytes <= kMaxFlatSize;
+    convert(convertOptionsA2W, block.get(), ansiValid && widenedFits, TextWidth::Wide);
+    convert(convertOptionsW2A, block.get(), wideValid, TextWidth::Ansi);
     check(allocation_fault::outstanding() == before, "blocks left behind");
     return 0;
 }

@@ -52,8 +52,7 @@ protected:
             CreateFileA(errPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
         STARTUPINFOA startup = {};
         startup.cb = sizeof startup;
-        startup.dwFlags = STARTF_USESTDHANDLES;
-        startup.hStdError = errFile;
+        startup.dwFlags = STARTF_USESTDHANDLES, startup.hStdError = errFile;
         PROCESS_INFORMATION process = {};
         DWORD status = 0xBAD;
         if (CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, folder.c_str(), &startup,
@@ -63,15 +62,13 @@ protected:
                 TerminateProcess(process.hProcess, status);
             }
             GetExitCodeProcess(process.hProcess, &status);
-            CloseHandle(process.hThread);
-            CloseHandle(process.hProcess);
+            CloseHandle(process.hThread), CloseHandle(process.hProcess);
         } else {
             ADD_FAILURE() << "cannot start " << command << " (" << GetLastError() << ")";
         }
         CloseHandle(errFile);
         err = readFile(errPath);
-        DeleteFileA(errPath.c_str());
-        return status;
+        return DeleteFileA(errPath.c_str()), status;
     }
 
     Words messages() const {  // the .eml files, in the order sent
@@ -100,11 +97,8 @@ TEST_F(Send, MailsEveryFileUnderItsOwnNameToTheResolvedRecipients) {
     EXPECT_EQ(attachmentNames(sent[0]), (Words{"report.pdf", "data.csv"})) << "in order, without the folder";
     std::string log;
     for (const std::string &line : mail.log()) log += line + "\n";
-    EXPECT_NE(log.find("path=\"" + folder + "data.csv\""), std::string::npos) << "a relative name by its full path:\n"
-                                                                               << log;
-    Words logons = mail.calls("MAPILogon");
-    ASSERT_FALSE(logons.empty());
-    EXPECT_NE(logons[0].find("profile=\"Work\" password=\"s3cret\""), std::string::npos) << logons[0];
+    EXPECT_NE(log.find("path=\"" + folder + "data.csv\""), std::string::npos) << "a relative name by its full path: " << log;
+    EXPECT_NE(log.find("profile=\"Work\" password=\"s3cret\""), std::string::npos) << log;
 }
 
 TEST_F(Send, FailureExitsWithThePluginsCodeAndSaysWhyOnStandardError) {
@@ -126,34 +120,37 @@ TEST_F(Send, FailureExitsWithThePluginsCodeAndSaysWhyOnStandardError) {
     EXPECT_TRUE(messages().empty());
 }
 
-TEST_F(Send, SavedOptionsSendTheSameMailAgain) {
-    std::string saved = folder + "q1.opt";
-    ASSERT_EQ(run({"send", "--to", "archer", "--cc", "bob", "--subject", "Q1", "--save-options", saved, report}), 0u)
-        << err;
-    ASSERT_EQ(run({"send", "--options", saved, "data.csv"}), 0u) << err;
-    Words sent = messages();
-    ASSERT_EQ(sent.size(), 2u);
-    EXPECT_EQ(header(sent[0], "To"), "Ann Archer <ann@example.com>");
-    for (const char *field : {"To", "Cc", "Subject"})
-        EXPECT_EQ(header(sent[1], field), header(sent[0], field)) << field << " of the resent mail";
-    EXPECT_EQ(attachmentNames(sent[1]), Words{"data.csv"});
-}
-
-TEST_F(Send, WideSendsTheSameMessageAsAnsi) {
+// A second run that must send what the first did: from saved options, or through the ANSI
+// entry points after the wide ones.
+TEST_F(Send, SavedOptionsAndWideSendTheSameMailAgain) {
     char ansi[8] = "";
     BOOL lost = FALSE;  // a non-ASCII letter, so that the code page conversions matter
     int length = WideCharToMultiByte(CP_ACP, 0, L"\u00E4", 1, ansi, sizeof ansi - 1, nullptr, &lost);
-    std::string letter = length > 0 && !lost ? std::string(ansi, length) : "a";
+    std::string letter = length > 0 && !lost ? std::string(ansi, length) : "a", saved = folder + "q1.opt";
     Words plain = {"send", "--to", "archer; bob", "--subject", "M" + letter + "rz", "--message", "L" + letter, report};
     Words wide = plain;
     wide.insert(wide.begin() + 1, "--wide");
-    ASSERT_EQ(run(wide), 0u) << err;
-    ASSERT_EQ(run(plain), 0u) << err;
-    Words sent = messages();
-    ASSERT_EQ(sent.size(), 2u);
-    EXPECT_EQ(header(sent[0], "To"), kArcherAndCarter);
-    EXPECT_EQ(sent[0].substr(sent[0].find("\r\n\r\n")), sent[1].substr(sent[1].find("\r\n\r\n"))) << "the bodies";
-    EXPECT_EQ(header(sent[0], "Subject"), header(sent[1], "Subject"));
+    const struct { Words first, second, attached; std::string to; bool sameBody; } cases[] = {
+        {{"send", "--to", "archer", "--cc", "bob", "--subject", "Q1", "--save-options", saved, report},
+         {"send", "--options", saved, "data.csv"}, {"data.csv"}, "Ann Archer <ann@example.com>", false},
+        {wide, plain, {"report.pdf"}, kArcherAndCarter, true},
+    };
+    size_t before = 0;
+    for (const auto &c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.first));
+        ASSERT_EQ(run(c.first), 0u) << err;
+        ASSERT_EQ(run(c.second), 0u) << err;
+        Words sent = messages();
+        ASSERT_EQ(sent.size(), before += 2);
+        const std::string &first = sent[before - 2], &second = sent[before - 1];
+        EXPECT_EQ(header(first, "To"), c.to);
+        for (const char *field : {"To", "Cc", "Subject"})
+            EXPECT_EQ(header(second, field), header(first, field)) << field << " of the second mail";
+        EXPECT_EQ(attachmentNames(second), c.attached);
+        if (c.sameBody) {
+            EXPECT_EQ(second.substr(second.find("\r\n\r\n")), first.substr(first.find("\r\n\r\n")));
+        }
+    }
 }
 
 TEST_F(Send, UsageErrorsExit64AndTouchNoMail) {

@@ -12,23 +12,17 @@
 #include "module_state.h"
 #include "uxdmapi.h"
 
+inline UXDExportFile exportFile(uint32_t hasFileName, const char *name, const char *pattern = nullptr) {
+    UXDExportFile file = {};
+    file.hasFileName = hasFileName, file.fileName = name, file.fileNamePattern = pattern;
+    return file;
+}
+
 struct HostExport {
-    std::vector<UXDExportFile> files;
     std::vector<const UXDExportFile *> filePointers;
     UXDExportRecord record = {};
 
     explicit HostExport(uint16_t structSize = 64) { record.structSize = structSize; }
-    static UXDExportFile named(const char *fileName) {
-        UXDExportFile file = {};
-        file.hasFileName = 1;
-        file.fileName = fileName;
-        return file;
-    }
-    static UXDExportFile patterned(const char *pattern) {
-        UXDExportFile file = {};
-        file.fileNamePattern = pattern;
-        return file;
-    }
     // Entries that are null stand for a missing per-file record.
     const UXDExportRecord *with(std::vector<const UXDExportFile *> entries) {
         filePointers = std::move(entries);
@@ -42,8 +36,7 @@ class JobTest : public ::testing::Test {
 protected:
     void SetUp() override {
         uxd::module.moduleInstance = GetModuleHandleA(nullptr);
-        uxd::module.resourceSession =
-            RMInitResMgrSession(uxd::module.moduleInstance, 0, L"pelmo%L.%X", 1);
+        uxd::module.resourceSession = RMInitResMgrSession(uxd::module.moduleInstance, 0, L"pelmo%L.%X", 1);
         blocksBefore = uxd::allocation_fault::outstanding();
     }
     void TearDown() override {

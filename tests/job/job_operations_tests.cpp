@@ -9,16 +9,13 @@
 using namespace uxd;
 
 namespace {
-struct BoxCall {
-    HWND owner;
-    std::string text, caption;
-    UINT type;
-};
+struct BoxCall { HWND owner; UINT type; };
 std::vector<BoxCall> boxCalls;
 decltype(&MessageBoxA) realMessageBox;
 
+// Records what only the call shows (owner, icon), then lets the real box appear.
 int WINAPI spyMessageBox(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
-    boxCalls.push_back({owner, text ? text : "", caption ? caption : "", type});
+    boxCalls.push_back({owner, type});
     return realMessageBox(owner, text, caption, type);
 }
 
@@ -27,100 +24,68 @@ protected:
     void SetUp() override {
         JobTest::SetUp();
         boxCalls.clear();
-        hook = std::make_unique<IatHook>(GetModuleHandleA(nullptr), "user32.dll", "MessageBoxA",
-                                         (void *)&spyMessageBox);
-        ASSERT_TRUE(hook->installed());
-        realMessageBox = reinterpret_cast<decltype(realMessageBox)>(hook->original());
+        ASSERT_TRUE(hook.installed());
+        realMessageBox = reinterpret_cast<decltype(realMessageBox)>(hook.original());
         host.record.language = 0x0409;
         job.reset(new MAPIDestination(nullptr, host.with({})));
     }
-    void TearDown() override {
-        job.reset();
-        hook.reset();
-        JobTest::TearDown();
-    }
+    IatHook hook{GetModuleHandleA(nullptr), "user32.dll", "MessageBoxA", (void *)&spyMessageBox};
     HostExport host;
     std::unique_ptr<MAPIDestination> job;
-    std::unique_ptr<IatHook> hook;
+    void TearDown() override { job.reset(), JobTest::TearDown(); }
 };
 }  // namespace
 
 TEST(MapiResultToCode, MapsEveryDocumentedResult) {
-    const struct {
-        uint32_t mapiResult;
-        UXDResult code;
-    } table[] = {{0, 0}, {1, 6}, {2, -1}, {3, -1}, {4, 3}, {5, 2}, {14, -1}, {21, -1},
-                 {25, -1}, {26, 1}, {27, -1}, {0xFFFFFFFFu, -1}};
+    const struct { uint32_t mapiResult; UXDResult code; } table[] = {{0, 0},   {1, 6},   {2, -1},  {3, -1},  {4, 3},  {5, 2}, {14, -1},
+                 {21, -1}, {25, -1}, {26, 1},  {27, -1}, {0xFFFFFFFFu, -1}};
     for (const auto &row : table)
         EXPECT_EQ(mapiResultToCode(row.mapiResult), row.code) << "MAPI result " << row.mapiResult;
 }
 
 TEST_F(JobOperations, SetErrorKeepsTheTextOnlyForMinusOne) {
-    EXPECT_EQ(job->setError(UXD_E_FAILURE, "broken"), UXD_E_FAILURE);
-    EXPECT_STREQ(UXDGetErrorText(job.get()), "broken");
-    EXPECT_EQ(job->setError(UXD_SUCCESS, "ignored"), UXD_SUCCESS);
-    EXPECT_STREQ(job->errorText, "") << "code 0 stores the empty text, not the text";
-    EXPECT_EQ(job->setError(UXD_E_CANCELLED, "ignored"), UXD_E_CANCELLED);
-    EXPECT_EQ(job->errorCode, UXD_E_CANCELLED);
-    EXPECT_STREQ(job->errorText, "");
-    EXPECT_EQ(job->setError(UXD_E_FAILURE, nullptr), UXD_E_FAILURE);
-    EXPECT_STREQ(job->errorText, "");
+    const struct { UXDResult code; const char *text, *kept; } steps[] = {{UXD_E_FAILURE, "broken", "broken"}, {UXD_SUCCESS, "ignored", ""},
+                 {UXD_E_CANCELLED, "ignored", ""}, {UXD_E_FAILURE, nullptr, ""}};
+    for (const auto &s : steps) {
+        EXPECT_EQ(job->setError(s.code, s.text), s.code);
+        EXPECT_EQ(job->errorCode, s.code);
+        EXPECT_STREQ(UXDGetErrorText(job.get()), s.kept) << "code " << s.code;
+    }
 }
 
-TEST_F(JobOperations, MapiFailureIsRecordedWithoutABox) {
+TEST_F(JobOperations, MapiResultIsRecordedAndShownOnlyWhenAsked) {
     EXPECT_EQ(job->reportMapiResult(0, 2, "MAPISendMail"), UXD_E_FAILURE);
     EXPECT_STREQ(job->errorText, "Error 2 returned by function <MAPISendMail>.");
-    EXPECT_EQ(job->errorCode, UXD_E_FAILURE);
-    EXPECT_TRUE(boxCalls.empty()) << "no box unless asked for";
-
     EXPECT_EQ(job->reportMapiResult(0, 0, "MAPISendMail"), UXD_SUCCESS);
     EXPECT_STREQ(job->errorText, "") << "success clears the previous text";
+    EXPECT_TRUE(boxCalls.empty()) << "no box unless asked for";
 
-    EXPECT_EQ(job->reportMapiResult(0, 26, "MAPILogon"), UXD_E_NOT_SUPPORTED);
-    EXPECT_STREQ(job->errorText, "") << "only -1 carries a text";
-
-    std::string longName(400, 'F');
-    EXPECT_EQ(job->reportMapiResult(0, 4000000000u, longName.c_str()), UXD_E_FAILURE);
-    EXPECT_EQ(strlen(job->errorText), 255u) << "cut to the 256-byte message buffer";
-    EXPECT_EQ(std::string(job->errorText, 34), "Error 4000000000 returned by funct");
-}
-
-TEST_F(JobOperations, InteractiveFailureShowsTheRealBox) {
-    UXDResult code;
     MessageBoxWatcher watcher;
-    code = job->reportMapiResult(1, 1, "MAPIResolveName");
+    EXPECT_EQ(job->reportMapiResult(1, 1, "MAPIResolveName"), UXD_E_CANCELLED);
     ASSERT_EQ(boxCalls.size(), 1u);
     EXPECT_EQ(boxCalls[0].owner, nullptr) << "the box has no owner window";
     EXPECT_EQ(boxCalls[0].type, static_cast<UINT>(MB_ICONASTERISK | MB_OK));
-    EXPECT_EQ(boxCalls[0].caption, "MAPI Destination");
-    EXPECT_EQ(boxCalls[0].text, "Error 1 returned by function <MAPIResolveName>.");
-    EXPECT_EQ(code, UXD_E_CANCELLED);
-    EXPECT_STREQ(job->errorText, "");
-    // What the user saw on the screen.
     ASSERT_TRUE(watcher.seen()) << "no message box appeared";
     EXPECT_EQ(watcher.caption(), "MAPI Destination");
     EXPECT_TRUE(watcher.showsText("Error 1 returned by function <MAPIResolveName>."));
 }
 
 TEST_F(JobOperations, MissingFunctionIsReportedInTheJobsLanguage) {
-    EXPECT_EQ(job->reportMissingFunction("MAPIDetails"), UXD_E_FAILURE);
-    EXPECT_STREQ(job->errorText, "Function <MAPIDetails> is missing from <MAPI.DLL>");
-    EXPECT_TRUE(boxCalls.empty()) << "the host reads it; the user sees no box";
-
-    job->language = 0x0407;
-    job->reportMissingFunction("MAPILogon");
-    EXPECT_STREQ(job->errorText, "Die Funktion <MAPILogon> fehlt in <MAPI.DLL>");
-
-    job->language = 0x0409;
-    std::string longName(500, 'n');
-    job->reportMissingFunction(longName.c_str());
+    const struct { uint32_t language; const char *function, *expected; } cases[] = {{0x0409, "MAPIDetails", "Function <MAPIDetails> is missing from <MAPI.DLL>"},
+                 {0x0407, "MAPILogon", "Die Funktion <MAPILogon> fehlt in <MAPI.DLL>"}};
+    for (const auto &c : cases) {
+        job->language = c.language;
+        EXPECT_EQ(job->reportMissingFunction(c.function), UXD_E_FAILURE);
+        EXPECT_STREQ(job->errorText, c.expected);
+    }
+    job->reportMissingFunction(std::string(500, 'n').c_str());
     EXPECT_EQ(strlen(job->errorText), 299u) << "cut to 299 characters";
-
     RMSESSION session = module.resourceSession;  // no resource manager: built-in English stands in
     module.resourceSession = nullptr;
     job->reportMissingFunction("MAPIAddress");
     module.resourceSession = session;
     EXPECT_STREQ(job->errorText, "Function <MAPIAddress> is missing from <MAPI.DLL>");
+    EXPECT_TRUE(boxCalls.empty()) << "the host reads it; the user sees no box";
 }
 
 TEST_F(JobOperations, PickArrayElementStaysInBounds) {
@@ -129,4 +94,45 @@ TEST_F(JobOperations, PickArrayElementStaysInBounds) {
     EXPECT_EQ(job->pickArrayElement(3, 3, items), nullptr) << "index equal to count";
     EXPECT_EQ(job->pickArrayElement(0, 0, items), nullptr);
     EXPECT_EQ(job->pickArrayElement(3, 0, nullptr), nullptr);
+}
+
+// The fixture's teardown checks that the seam's block count returns to where it was.
+using FreeDestinationOptions = JobTest;
+
+static MAPIDestinationOptions *newOptions(uint16_t structSize, const char *to) {
+    auto *options = static_cast<MAPIDestinationOptions *>(allocateZeroed(1, sizeof(MAPIDestinationOptions)));
+    options->structSize = structSize;
+    options->toNames = duplicateText(to);
+    options->nRecipients = 2;
+    options->recipients = static_cast<UXDRecipDesc *>(allocateZeroed(2, sizeof(UXDRecipDesc)));
+    return options;
+}
+
+TEST_F(FreeDestinationOptions, NullPointerFormAndFlatBlockReleaseTheirBlocks) {
+    EXPECT_EQ(UXDFreeDestinationOptions(0, nullptr), 0) << "null is fine";
+    MAPIDestinationOptions *options = newOptions(70, "Ann; Bob");
+    options->password = duplicateText("secret");  // cc, bcc, subject and profile stay null
+    options->recipients[0].lpszName = duplicateText("Ann");  // no address, no entry identifier
+    options->recipients[1].lpszAddress = duplicateText("SMTP:ann@example.com");
+    options->recipients[1].ulEIDSize = 4;
+    options->recipients[1].lpEntryID = allocate(4);
+    EXPECT_EQ(UXDFreeDestinationOptions(7, options), 0) << "the first argument is not read";
+    EXPECT_EQ(allocation_fault::outstanding(), blocksBefore) << "pointer form leaked";
+
+    // Offsets stand where pointers would: freeing any of them would corrupt the heap.
+    auto *block = static_cast<unsigned char *>(allocateZeroed(81, 1));
+    const UXDEncodedOptionsHeader head = {70, 74, 75, 0, 0, 0, 1, 76, 0, 0, 81, 0, 0};  // to, cc, one entry
+    std::memcpy(block, &head, sizeof head);
+    EXPECT_EQ(UXDFreeDestinationOptions(0, reinterpret_cast<MAPIDestinationOptions *>(block)), 0);
+}
+
+TEST_F(FreeDestinationOptions, OlderLayoutFreesOnlyTheRecord) {
+    MAPIDestinationOptions *options = newOptions(52, "Ann");
+    char *to = options->toNames;
+    UXDRecipDesc *entries = options->recipients;
+    EXPECT_EQ(UXDFreeDestinationOptions(0, options), 0);
+    EXPECT_EQ(allocation_fault::outstanding(), blocksBefore + 2) << "the record block alone";
+    EXPECT_STREQ(to, "Ann") << "its strings are not the module's to release";
+    release(entries);
+    release(to);
 }

@@ -2,12 +2,6 @@
 
 #include "address_book.h"
 
-std::vector<std::string> LoaderSpy::lookups;
-std::set<std::string> LoaderSpy::missing;
-bool LoaderSpy::failMapiLoad;
-UINT LoaderSpy::errorModeAtLoad;
-HCURSOR LoaderSpy::cursorAtLoad;
-
 namespace {
 decltype(&LoadLibraryA) realLoad;
 decltype(&GetProcAddress) realLookup;
@@ -16,39 +10,29 @@ HMODULE WINAPI spyLoad(LPCSTR name) {
     if (name && !_stricmp(name, "MAPI32.DLL")) {
         LoaderSpy::errorModeAtLoad = GetErrorMode();
         LoaderSpy::cursorAtLoad = GetCursor();
-        if (LoaderSpy::failMapiLoad) {
-            SetLastError(ERROR_MOD_NOT_FOUND);
-            return nullptr;
-        }
+        if (LoaderSpy::failMapiLoad) return SetLastError(ERROR_MOD_NOT_FOUND), nullptr;
     }
     return realLoad(name);
 }
 
 FARPROC WINAPI spyLookup(HMODULE module, LPCSTR name) {
-    if (reinterpret_cast<ULONG_PTR>(name) > 0xFFFF) {
+    if (reinterpret_cast<ULONG_PTR>(name) > 0xFFFF) {  // not an ordinal
         LoaderSpy::lookups.push_back(name);
-        if (LoaderSpy::missing.count(name)) {
-            SetLastError(ERROR_PROC_NOT_FOUND);
-            return nullptr;
-        }
+        if (LoaderSpy::missing.count(name)) return SetLastError(ERROR_PROC_NOT_FOUND), nullptr;
     }
     return realLookup(module, name);
 }
 }  // namespace
 
 LoaderSpy::LoaderSpy() {
-    lookups.clear();
-    missing.clear();
-    failMapiLoad = false;
+    lookups.clear(), missing.clear(), failMapiLoad = false;
     HMODULE self = GetModuleHandleA(nullptr);
-    load_ = std::make_unique<IatHook>(self, "kernel32.dll", "LoadLibraryA", (void *)&spyLoad);
-    lookup_ = std::make_unique<IatHook>(self, "kernel32.dll", "GetProcAddress", (void *)&spyLookup);
-    EXPECT_TRUE(load_->installed() && lookup_->installed()) << "the program imports both";
-    realLoad = reinterpret_cast<decltype(realLoad)>(load_->original());
-    realLookup = reinterpret_cast<decltype(realLookup)>(lookup_->original());
+    load = std::make_unique<IatHook>(self, "kernel32.dll", "LoadLibraryA", (void *)&spyLoad);
+    lookup = std::make_unique<IatHook>(self, "kernel32.dll", "GetProcAddress", (void *)&spyLookup);
+    EXPECT_TRUE(load->installed() && lookup->installed()) << "the program imports both";
+    realLoad = reinterpret_cast<decltype(realLoad)>(load->original());
+    realLookup = reinterpret_cast<decltype(realLookup)>(lookup->original());
 }
-
-LoaderSpy::~LoaderSpy() = default;
 
 void MailTest::SetUp() {
     JobTest::SetUp();
@@ -66,8 +50,7 @@ void MailTest::makeJob(uint32_t allowLogonUI) {
 }
 
 void MailTest::TearDown() {
-    job.reset();
-    loader.reset();
+    job.reset(), loader.reset();
     EXPECT_EQ(mail->outstandingBuffers(), 0) << "MAPI buffers the module did not free";
     EXPECT_EQ(mail->outstandingObjects(), 0) << "Extended MAPI objects the module did not release";
     mail.reset();

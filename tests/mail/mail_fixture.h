@@ -12,25 +12,20 @@
 #include "test_mail.h"
 
 struct LoaderSpy {
-    static std::vector<std::string> lookups;   // names asked of GetProcAddress
-    static std::set<std::string> missing;      // names to report missing
-    static bool failMapiLoad;
-    static UINT errorModeAtLoad;
-    static HCURSOR cursorAtLoad;
-
+    inline static std::vector<std::string> lookups;  // names asked of GetProcAddress
+    inline static std::set<std::string> missing;     // names to report missing
+    inline static bool failMapiLoad;
+    inline static UINT errorModeAtLoad;
+    inline static HCURSOR cursorAtLoad;
     LoaderSpy();
-    ~LoaderSpy();
-
-private:
-    std::unique_ptr<IatHook> load_, lookup_;
+    std::unique_ptr<IatHook> load, lookup;
 };
 
 class MailTest : public JobTest {
 protected:
     void SetUp() override;
     void TearDown() override;
-    // A new job with its text buffers, as setup makes it.
-    void makeJob(uint32_t allowLogonUI = 1);
+    void makeJob(uint32_t allowLogonUI = 1);  // a new job with its text buffers, as setup makes it
 
     std::unique_ptr<TestMail> mail;
     std::unique_ptr<LoaderSpy> loader;

@@ -14,20 +14,23 @@ struct Counted {
     Counted() { ++alive; }
     ~Counted() { --alive; }
 };
-}  // namespace
 
 TEST(AllocationSeam, FailsExactlyTheScheduledAttemptAndCountsBlocks) {
     const long before = allocation_fault::outstanding();
     allocation_fault::failAt(3);
-    void *blocks[5] = {allocate(8), allocateZeroed(2, 4), create<Counted>(), duplicateText("x"),
-                       allocateZeroed(SIZE_MAX / 2, 3)};
-    EXPECT_TRUE(blocks[0] && blocks[1] && blocks[3]) << "only the third attempt may fail";
-    EXPECT_EQ(blocks[2], nullptr) << "the third attempt was scheduled to fail";
+    const struct { const char *what; void *block; bool given; } cases[] = {  // made in order
+        {"first attempt", allocate(8), true},
+        {"second attempt", allocateZeroed(2, 4), true},
+        {"third attempt, scheduled to fail", create<Counted>(), false},
+        {"fourth attempt", duplicateText("x"), true},
+        {"count x size overflowing", allocateZeroed(SIZE_MAX / 2, 3), false},
+    };
+    for (const auto &c : cases) EXPECT_EQ(c.block != nullptr, c.given) << c.what;
     EXPECT_EQ(Counted::alive, 0) << "no object constructed without memory";
-    EXPECT_EQ(blocks[4], nullptr) << "count x size overflows";
     EXPECT_EQ(allocation_fault::attempts(), 4u) << "the overflow is refused before any attempt";
     EXPECT_EQ(allocation_fault::outstanding(), before + 3);
-    for (void *block : blocks) release(block);
+    for (const auto &c : cases) release(c.block);
     EXPECT_EQ(allocation_fault::outstanding(), before);
     allocation_fault::reset();
 }
+}  // namespace

@@ -16,34 +16,24 @@ bool shiftJisLead(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0x
 
 TEST(AttachmentName, ChoosesStripsAndCutsTheName) {
     const std::string longBase = std::string(300, 'x') + ".pdf", longest = std::string(255, 'y') + ".pdf",
-                      tooLong = "y" + longest, noExtension(400, 'n');
+                      tooLong = "y" + longest;
     std::string pairs;  // 150 double-byte characters: a plain cut at 255 would split one
     for (int i = 0; i < 150; ++i) pairs += "\x82\xA0";
     const std::string doubleByte = pairs + ".pdf";
     const struct { const char *what; FileNaming naming; LeadByteTest lead; std::string expected; } cases[] = {
         {"no entry for the file", {false, true, "a.doc", "b.pdf"}, nullptr, "untitled.txt"},
-        {"null file name is empty", {true, true, nullptr, "b.pdf"}, nullptr, ""},
-        {"empty file name", {true, true, "", nullptr}, nullptr, ""},
         {"drive and directories", {true, true, "C:\\reports/q3\\sales.pdf", nullptr}, nullptr, "sales.pdf"},
-        {"drive without directory", {true, true, "C:sales.pdf", nullptr}, nullptr, "sales.pdf"},
-        {"dot in a directory is not an extension", {true, true, "dir/a.b/file", nullptr}, nullptr, "file"},
         {"file name wins over pattern", {true, true, "a.doc", "*.pdf"}, nullptr, "a.doc"},
         {"file name ignored without hasFileName", {true, false, "real.doc", "*.pdf"}, nullptr, "untitled.pdf"},
-        {"null pattern", {true, false, nullptr, nullptr}, nullptr, "untitled.txt"},
         {"plain pattern loses its directory", {true, false, nullptr, "C:\\out\\report.csv"}, nullptr, "report.csv"},
         {"question mark in the base", {true, false, nullptr, "rep?.pdf"}, nullptr, "untitled.pdf"},
         {"wildcard extension", {true, false, nullptr, "report.*"}, nullptr, "report.txt"},
-        {"wildcards in both", {true, false, nullptr, "*.*"}, nullptr, "untitled.txt"},
-        {"wildcard only in the directory", {true, false, nullptr, "C:\\*\\report.pdf"}, nullptr, "report.pdf"},
         {"long base cut, extension kept", {true, true, longBase.c_str(), nullptr}, nullptr, std::string(255, 'x') + ".pdf"},
-        {"259 characters unchanged", {true, true, longest.c_str(), nullptr}, nullptr, longest},
         {"260 characters lose one", {true, false, nullptr, tooLong.c_str()}, nullptr, longest},
-        {"long name without extension", {true, true, noExtension.c_str(), nullptr}, nullptr, std::string(259, 'n')},
         {"double-byte base cut between characters", {true, true, doubleByte.c_str(), nullptr}, shiftJisLead,
          pairs.substr(0, 254) + ".pdf"},
         {"trail byte 0x5C is no separator", {true, true, "C:\\docs\\\x95\x5C\x8E\xA6.pdf", nullptr}, shiftJisLead,
          "\x95\x5C\x8E\xA6.pdf"},
-        {"trail byte 0x5C in a pattern", {true, false, nullptr, "\\\\srv\\\x95\x5C*.csv"}, shiftJisLead, "untitled.csv"},
     };
     for (const auto &c : cases) {
         // A marked buffer: the name must end inside it, with nothing written past its end.

@@ -1,6 +1,5 @@
-// Native stand-in for the code-page seam (on Windows: codepage_win32.cpp) by the contract of
-// codepage.h. Characters the page lacks become '?' (Windows may pick a best-fit letter
-// instead; no test relies on which).
+// The code-page seam natively (on Windows: codepage_win32.cpp). Characters the page lacks
+// become '?', where Windows may pick a best-fit letter; no test relies on which.
 #include "codepage_standin.h"
 
 #include <cstdint>

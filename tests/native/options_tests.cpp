@@ -1,45 +1,279 @@
-// The encoded options block: the encoder's layout byte for byte, and its refusal of content
-// the 16-bit sizes cannot describe.
-#include "options_blocks.h"
+// Options records: the encoder and the ANSI <-> UTF-16 conversions against blocks written out
+// field by field at the layout's offsets, so neither is checked only against the other.
+#include <gtest/gtest.h>
 
-using namespace blocks;
+#include <algorithm>
+#include <cstring>
+#include <functional>
+
+#include "allocation.h"
+#include "codepage_standin.h"
+#include "encoded_options.h"
+#include "flat_block.h"
+#include "options_conversion.h"
+
+extern "C" UXDResult UXDFreeDestinationOptions(uint32_t reserved, MAPIDestinationOptions *record) noexcept;
+
+using namespace uxd;
 
 namespace {
 
-class EncodedOptions : public Options {};
+using Bytes = std::vector<unsigned char>;
+using Texts = std::vector<const char *>;  // the seven texts in layout order
 
-TEST_F(EncodedOptions, EmptyJobAndOneRecipientGiveTheReferenceBlocks) {
+// Little-endian, as on the Windows targets.
+void put(Bytes &b, std::size_t at, std::size_t width, uint64_t v) { std::memcpy(&b[at], &v, width); }
+uint64_t get(const void *p, std::size_t at, std::size_t width) {
+    uint64_t v = 0;
+    std::memcpy(&v, static_cast<const unsigned char *>(p) + at, width);
+    return v;
+}
+struct Field { std::size_t at, width; uint64_t value; };
+Bytes with(Bytes b, std::initializer_list<Field> fields) {
+    for (const Field &f : fields) put(b, f.at, f.width, f.value);
+    return b;
+}
+// A text and its terminator, k bytes a unit.
+void putText(Bytes &b, std::size_t at, const std::u16string &s, std::size_t k) {
+    for (std::size_t i = 0; i <= s.size(); ++i) put(b, at + k * i, k, i < s.size() ? s[i] : 0);
+}
+Bytes flat(uint16_t size, uint16_t stringBytes, uint16_t idBytes, uint16_t count, std::vector<uint64_t> texts) {
+    Bytes b = with(Bytes(size, 0), {{0, 2, 70}, {42, 2, count}, {68, 2, size}, {70, 2, stringBytes}, {72, 2, idBytes}});
+    const std::size_t textFields[7] = {2, 10, 18, 26, 34, 52, 60};
+    for (int i = 0; i < 7; ++i) put(b, textFields[i], 8, texts[i]);
+    return b;
+}
+// Seven empty texts. Wide to ANSI keeps the wide stringBytes, so seven bytes spare.
+Bytes emptyAnsi81() { return flat(81, 7, 0, 0, {74, 75, 76, 77, 78, 79, 80}); }
+Bytes emptyWide88() { return flat(88, 14, 0, 0, {74, 76, 78, 80, 82, 84, 86}); }
+
+const char kEntryId[] = "\xE0\xE1\xE2\xE3\xE4\xE5\xE6\xE7\xE8\xE9\xEA\xEB\xEC\xED\xEE\xEF";  // no zero: see "unterminated"
+
+// To "Ann" and one To recipient Ann <SMTP:a@b.c> with kEntryId: 155 bytes in ANSI, 180 in UTF-16.
+Bytes oneRecipient(std::size_t k) {
+    const bool w = k == 2;
+    const std::size_t table = w ? 94 : 84, name = w ? 134 : 124, address = w ? 142 : 128, id = w ? 164 : 139;
+    Bytes b = with(w ? flat(180, 50, 16, 1, {74, 82, 84, 86, 88, 90, 92})
+                     : flat(155, 25, 16, 1, {74, 78, 79, 80, 81, 82, 83}),
+                   {{44, 8, table}, {table + 4, 4, 1}, {table + 8, 8, name}, {table + 16, 8, address},
+                    {table + 24, 4, 16}, {table + 32, 8, id}});
+    putText(b, 74, u"Ann", k);
+    putText(b, name, u"Ann", k);
+    putText(b, address, u"SMTP:a@b.c", k);
+    std::memcpy(&b[id], kEntryId, 16);
+    return b;
+}
+
+UXDRecipDesc recipient(uint32_t reserved, uint32_t recipClass, const char *name, const char *address,
+                       uint32_t idSize = 0, const void *id = nullptr) {
+    return {reserved, recipClass, const_cast<char *>(name), const_cast<char *>(address), idSize, const_cast<void *>(id)};
+}
+
+// After a failure no block may be handed out nor the size touched.
+UXDResult encode(const Texts &texts, const std::vector<UXDRecipDesc> &entries, Bytes &out) {
+    unsigned char *block = nullptr;
+    uint16_t size = 0xBEEF;
+    UXDResult r = encodeOptions(texts.data(), entries.data(), uint32_t(entries.size()), &block, &size);
+    if (r != UXD_SUCCESS) EXPECT_TRUE(!block && size == 0xBEEF) << "code " << r << " with a block or a size";
+    out = block ? Bytes(block, block + size) : Bytes();
+    release(block);
+    return r;
+}
+
+// The bytes of a flat result, or the 70 of a pointer-form one; none after a failure.
+struct Converted { UXDResult code; Bytes bytes; };
+template <class Source, class Result>  // `source` a copy: its buffer is exactly its size, so ASan sees reads past it
+Converted convert(UXDResult (*f)(const Source *, Result **, uint16_t *), Bytes source) {
+    Result *result = reinterpret_cast<Result *>(&source);  // must be overwritten
+    uint16_t size = 0xBEEF;
+    const UXDResult code = f(reinterpret_cast<const Source *>(source.data()), &result, &size);
+    if (code != UXD_SUCCESS) {
+        EXPECT_TRUE(!result && size == 0xBEEF) << "code " << code << " with a result or a size";
+        return {code, {}};
+    }
+    EXPECT_EQ(size, get(result, 68, 2)) << "the size out-value is the result's flatSize";
+    const auto *p = reinterpret_cast<const unsigned char *>(result);
+    Converted out{code, Bytes(p, p + (size ? size : 70))};
+    UXDFreeDestinationOptions(0, reinterpret_cast<MAPIDestinationOptions *>(result));
+    return out;
+}
+Converted a2w(const Bytes &b) { return convert(convertOptionsA2W, b); }
+Converted w2a(const Bytes &b) { return convert(convertOptionsW2A, b); }
+
+// Texts, then each entry's "reserved/class/identifier size", name, address, identifier ("-": none).
+std::vector<std::string> content(const FlatBlockView &v) {
+    auto text = [&](const FlatText &t) {
+        return t.bytes ? std::string(reinterpret_cast<const char *>(t.bytes), t.byteLength - int(v.width)) : "-";
+    };
+    std::vector<std::string> out;
+    for (const FlatText &t : v.texts) out.push_back(text(t));
+    for (uint16_t i = 0; i < v.nRecipients; ++i) {
+        FlatEntry e = v.entry(i);
+        out.insert(out.end(), {std::to_string(e.ulReserved) + "/" + std::to_string(e.ulRecipClass) + "/" +
+                                   std::to_string(e.ulEIDSize),
+                               text(e.name), text(e.address),
+                               e.entryId ? std::string(reinterpret_cast<const char *>(e.entryId), e.ulEIDSize) : "-"});
+    }
+    return out;
+}
+
+::testing::AssertionResult sameBytes(const Bytes &expected, const Bytes &got) {
+    if (expected == got) return ::testing::AssertionSuccess();
+    std::size_t i = std::mismatch(expected.begin(), expected.end(), got.begin(), got.end()).first - expected.begin();
+    auto at = [&](const Bytes &b) { return i < b.size() ? std::to_string(b[i]) : std::string("the end"); };
+    return ::testing::AssertionFailure() << "byte " << i << ": expected " << at(expected) << ", got " << at(got);
+}
+
+TEST(Options, EncoderGivesTheReferenceBlocks) {
     Bytes got;
     ASSERT_EQ(encode(Texts(7, ""), {}, got), UXD_SUCCESS);
     EXPECT_TRUE(sameBytes(emptyAnsi81(), got)) << "empty job";
-    Texts texts(7, "");
-    texts[kToNames] = "Ann";
-    ASSERT_EQ(encode(texts, {recipient(0, 1, "Ann", "SMTP:a@b.c", 16, kEntryId)}, got), UXD_SUCCESS);
+    ASSERT_EQ(encode({"Ann", "", "", "", "", "", ""}, {recipient(0, 1, "Ann", "SMTP:a@b.c", 16, kEntryId)}, got),
+              UXD_SUCCESS);
     EXPECT_TRUE(sameBytes(oneRecipient(1), got)) << "one recipient";
 }
 
-TEST_F(EncodedOptions, RefusesContentThe16BitSizesCannotDescribe) {
-    const std::size_t fullMessage = 65535 - 74 - 6 - 1;  // the header and six empty texts
-    static const unsigned char ids[64] = {};
-    using Table = std::vector<UXDRecipDesc>;
-    const struct { const char *what; std::string subject, message; Table table; UXDResult code; } cases[] = {
-        {"a block of exactly 65535 bytes", "", std::string(fullMessage, 'm'), {}, UXD_SUCCESS},
-        {"one byte more", "", std::string(fullMessage + 1, 'm'), {}, UXD_E_INVALID_ARGUMENT},
-        {"texts passing 65535 together", std::string(32768, 's'), std::string(32768, 'm'), {}, UXD_E_INVALID_ARGUMENT},
-        {"a table too long for the block", "", "", Table(1637, recipient(0, 1, nullptr, nullptr)),
-         UXD_E_INVALID_ARGUMENT},
-        {"identifier sizes wrapping past 2^32", "", "",
-         {recipient(0, 1, nullptr, nullptr, 0xFFFFFFF0u, ids), recipient(0, 1, nullptr, nullptr, 0x20, ids)},
-         UXD_E_INVALID_ARGUMENT},
+TEST(Options, ContentThe16BitSizesCannotDescribeIsRefused) {
+    // A 65454-byte message and six empty texts fill 65535 bytes after the 74-byte header;
+    // widened, 74 + 2 x (length + 7) bytes pass 65535 from 32724 on.
+    const struct { std::size_t length; bool widen; UXDResult code; } cases[] = {
+        {65454, false, UXD_SUCCESS}, {65455, false, UXD_E_INVALID_ARGUMENT},
+        {32723, true, UXD_SUCCESS}, {32724, true, UXD_E_INVALID_ARGUMENT}};
+    for (const auto &c : cases) {
+        const std::string message(c.length, 'm');
+        Bytes encoded;
+        UXDResult code = encode({"", "", "", "", message.c_str(), "", ""}, {}, encoded);
+        if (c.widen && code == UXD_SUCCESS) code = a2w(encoded).code;
+        else if (code == UXD_SUCCESS) EXPECT_EQ(encoded.size(), 65535u);
+        EXPECT_EQ(code, c.code) << c.length << "-byte message" << (c.widen ? ", widened" : "");
+    }
+}
+
+TEST(Options, FlatBlocksConvertByteForByte) {
+    const Bytes emptyRecord = with(Bytes(70, 0), {{0, 2, 70}});
+    const struct { const char *what; bool toWide; Bytes source, expected; } cases[] = {
+        {"empty job, ANSI 81 to wide", true, emptyAnsi81(), emptyWide88()},
+        {"empty job, wide 88 to ANSI", false, emptyWide88(), flat(88, 14, 0, 0, {74, 75, 76, 77, 78, 79, 80})},
+        {"one recipient, ANSI 155 to wide", true, oneRecipient(1), oneRecipient(2)},
+        // only the older record's own 52 bytes exist
+        {"structSize 52 gives an empty record", true, with(Bytes(52, 0xAB), {{0, 2, 52}}), emptyRecord},
     };
     for (const auto &c : cases) {
-        Texts texts(7, "");
-        texts[kSubject] = c.subject.c_str();
-        texts[kMessage] = c.message.c_str();
-        Bytes got;
-        EXPECT_EQ(encode(texts, c.table, got), c.code) << c.what;
-        EXPECT_EQ(got.size(), c.code == UXD_SUCCESS ? 65535u : 0u) << c.what;
+        Converted got = c.toWide ? a2w(c.source) : w2a(c.source);
+        EXPECT_EQ(got.code, UXD_SUCCESS) << c.what;
+        EXPECT_TRUE(sameBytes(c.expected, got.bytes)) << c.what;
     }
+}
+
+TEST(Options, PointerFormRecordsConvertWithANullSize) {
+    UXDWideChar name[] = {'A', 'n', 'n', 0};
+    UXDRecipDescW wideEntry{0, 1, name, nullptr, 0, nullptr};
+    MAPIDestinationOptionsW wideSource{70, nullptr, nullptr, nullptr, nullptr, nullptr, 1, &wideEntry, nullptr, nullptr, 0};
+    MAPIDestinationOptions *ansi = nullptr;
+    ASSERT_EQ(convertOptionsW2A(&wideSource, &ansi, nullptr), UXD_SUCCESS) << "wide to ANSI";
+    const Bytes got(reinterpret_cast<unsigned char *>(ansi), reinterpret_cast<unsigned char *>(ansi) + 70);
+    EXPECT_TRUE(sameBytes(with(Bytes(70, 0), {{0, 2, 70}, {42, 2, 1}, {44, 8, get(ansi, 44, 8)}}), got));
+    const UXDRecipDesc e = ansi->recipients[0];
+    EXPECT_STREQ(e.lpszName, "Ann");
+    EXPECT_TRUE(e.ulRecipClass == 1 && !e.lpszAddress && !e.ulEIDSize && !e.lpEntryID) << "class, address, identifier";
+    UXDFreeDestinationOptions(0, ansi);
+
+    unsigned char id[4] = {9, 8, 7, 6};
+    UXDRecipDesc entry = recipient(0, 1, "Ann", nullptr, 4, id);
+    MAPIDestinationOptions source{70, nullptr, nullptr, nullptr, nullptr, nullptr, 1, &entry, nullptr, nullptr, 0};
+    MAPIDestinationOptionsW *wide = nullptr;
+    ASSERT_EQ(convertOptionsA2W(&source, &wide, nullptr), UXD_SUCCESS) << "ANSI to wide";
+    const UXDRecipDescW first = wide->recipients[0];
+    ASSERT_EQ(first.ulEIDSize, 4u);
+    EXPECT_NE(first.lpEntryID, static_cast<void *>(id)) << "the identifier is a copy of its own";
+    EXPECT_EQ(std::memcmp(first.lpEntryID, id, 4), 0);
+    UXDFreeDestinationOptions(0, reinterpret_cast<MAPIDestinationOptions *>(wide));
+    EXPECT_EQ(Bytes(id, id + 4), Bytes({9, 8, 7, 6})) << "freeing the result leaves the source's identifier";
+}
+
+TEST(Options, MalformedBlocksAreRefusedByTheReaderAndBothConversions) {
+    // Each change is made to the ANSI and the UTF-16 form (k bytes a unit) of oneRecipient(k).
+    using Change = std::function<void(Bytes &, std::size_t k)>;
+    const struct { const char *what; Change change; } cases[] = {
+        {"intact", nullptr},
+        {"last byte cut off", [](Bytes &b, std::size_t) { b.pop_back(); put(b, 68, 2, b.size()); }},
+        {"text offset at flatSize", [](Bytes &b, std::size_t) { put(b, 26, 8, b.size()); }},
+        {"unterminated last string", [](Bytes &b, std::size_t k) { put(b, k == 1 ? 138 : 162, k, 'x'); }},
+        {"nRecipients larger than the room", [](Bytes &b, std::size_t) { put(b, 42, 2, 2); }},
+        {"stringBytes more than the strings take", [](Bytes &b, std::size_t k) { put(b, 70, 2, 25 * k + 1); }},
+        {"identifier past the end", [](Bytes &b, std::size_t k) { put(b, k == 1 ? 116 : 126, 8, b.size() - 8); }},
+    };
+    for (const auto &c : cases) {
+        for (std::size_t k : {1, 2}) {
+            Bytes b = oneRecipient(k);
+            if (c.change) c.change(b, k);
+            const UXDResult expected = c.change ? UXD_E_INVALID_ARGUMENT : UXD_SUCCESS;
+            const char *form = k == 1 ? ", ANSI " : ", wide ";
+            FlatBlockView view;
+            EXPECT_EQ(readFlatBlock(Bytes(b).data(), TextWidth(k), &view), expected) << c.what << form << "reader";
+            EXPECT_EQ((k == 1 ? a2w(b) : w2a(b)).code, expected) << c.what << form << "conversion";
+        }
+    }
+}
+
+TEST(Options, RoundTripUnder1252KeepsTextsRecipientsAndEntryIds) {
+    const unsigned char id[3] = {0, 0xFF, 0};
+    Bytes encoded;
+    ASSERT_EQ(encode({"Ann; Bob", nullptr, "", "Gr\xFC\xDF" "e \x80", "Hi\r\n", "Outlook", "pw"},
+                     {recipient(5, 1, "J\xFCrgen", "SMTP:j@x", 3, id), recipient(0, 3, nullptr, nullptr, 7)}, encoded),
+              UXD_SUCCESS);
+    Converted toWide = a2w(encoded);
+    ASSERT_EQ(toWide.code, UXD_SUCCESS);
+    FlatBlockView w, a;
+    ASSERT_EQ(readFlatBlock(toWide.bytes.data(), TextWidth::Wide, &w), UXD_SUCCESS);
+    EXPECT_EQ(std::u16string(reinterpret_cast<const char16_t *>(w.texts[kSubject].bytes)), u"Grüße €")
+        << "Windows-1252 bytes as UTF-16";
+    Converted back = w2a(toWide.bytes);
+    ASSERT_EQ(back.code, UXD_SUCCESS);
+    ASSERT_EQ(readFlatBlock(back.bytes.data(), TextWidth::Ansi, &a), UXD_SUCCESS);
+    const std::vector<std::string> expected = {
+        "Ann; Bob", "-", "", "Gr\xFC\xDF" "e \x80", "Hi\r\n", "Outlook", "pw",
+        "5/1/3", "J\xFCrgen", "SMTP:j@x", std::string("\0\xFF\0", 3),
+        "0/3/0", "-", "-", "-"};  // an identifier size without bytes is stored as none
+    EXPECT_EQ(content(a), expected);
+}
+
+TEST(Options, DoubleByteTextGetsTheRoomItNeedsInAFlatAnsiBlock) {
+    codepage_standin::use(codepage_standin::CodePage::ToyDoubleByte);
+    // Three ideographs take four units of room in UTF-16 but seven bytes in ANSI: counting a
+    // byte a character would cut To and lay Cc over it.
+    Bytes wideBlock = flat(88, 14, 0, 0, {74, 82, 0, 0, 0, 0, 0}), expected = flat(88, 14, 0, 0, {74, 81, 0, 0, 0, 0, 0});
+    putText(wideBlock, 74, u"\u4E00\u4E01\u4E02", 2);
+    putText(wideBlock, 82, u"ab", 2);
+    putText(expected, 74, u"\x81\x40\x81\x41\x81\x42", 1);
+    putText(expected, 81, u"ab", 1);
+    Converted got = w2a(wideBlock);
+    EXPECT_EQ(got.code, UXD_SUCCESS);
+    EXPECT_TRUE(sameBytes(expected, got.bytes));
+    codepage_standin::use(codepage_standin::CodePage::Windows1252);
+}
+
+TEST(Options, EveryAllocationFailingInTurnGivesCode2AndLeaksNothing) {
+    const Bytes ansi = oneRecipient(1), wideBlock = oneRecipient(2);
+    unsigned char id[2] = {1, 2};
+    UXDRecipDesc entry = recipient(0, 1, "Bob", nullptr, 2, id);
+    const struct { const char *what; std::function<UXDResult()> run; } operations[] = {
+        {"encoding", [&] { Bytes out; return encode(Texts(7, "x"), {entry}, out); }},
+        {"flat ANSI to wide", [&] { return a2w(ansi).code; }},
+        {"flat wide to ANSI", [&] { return w2a(wideBlock).code; }},
+    };
+    for (const auto &op : operations) {
+        allocation_fault::failAt(0);
+        ASSERT_EQ(op.run(), UXD_SUCCESS) << op.what;
+        const unsigned long attempts = allocation_fault::attempts();
+        for (unsigned long n = 1; n <= attempts; ++n) {
+            const long before = allocation_fault::outstanding();
+            allocation_fault::failAt(n);
+            EXPECT_EQ(op.run(), UXD_E_OUT_OF_MEMORY) << op.what << ", allocation " << n << " of " << attempts;
+            EXPECT_EQ(allocation_fault::outstanding(), before) << op.what << ", allocation " << n << " left blocks";
+        }
+    }
+    allocation_fault::reset();
 }
 
 }  // namespace
