@@ -197,7 +197,8 @@ void addressRecipients(MAPIDestination *job, HWND dialog) noexcept {
         rc = chooseThroughAddressBook(*job, dialog, count, table, &chosenCount, &chosen);
     }
     release(table);  // its strings are the recipients'
-    if (rc == S_OK) setRecipientsFromTable(job, chosenCount, chosen);  // a failure is not reported
+    // A failure is not reported; the lists, and so the boxes, then stay as they were.
+    if (rc == S_OK && setRecipientsFromTable(job, chosenCount, chosen) != UXD_SUCCESS) rc = E_FAIL;
     if (fromSimpleMapi) {
         if (chosen) simpleMapi.freeBuffer(chosen);
     } else {

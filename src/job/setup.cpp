@@ -107,7 +107,8 @@ UXDResult takePointerOptions(MAPIDestination &job, const MAPIDestinationOptions 
     if (recipientCount) {
         auto *table = readField<const MapiRecipDesc *>(options, kTableField);
         if (!table) return UXD_E_INVALID_ARGUMENT;  // a count without a table
-        if (setRecipientsFromTable(&job, recipientCount, table) != UXD_SUCCESS) return UXD_E_OUT_OF_MEMORY;
+        UXDResult rc = setRecipientsFromTable(&job, recipientCount, table);
+        if (rc != UXD_SUCCESS) return rc;
     }
     if (readField<uint16_t>(options, kStructSizeField) != UXD_OPTIONS_SIZE)
         return UXD_SUCCESS;  // an older layout: no logon data

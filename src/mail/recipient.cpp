@@ -34,6 +34,10 @@ MAPIRecipient::~MAPIRecipient() {
     release(name);
 }
 
+bool MAPIRecipient::copiedWhole(const MapiRecipDesc &descriptor) const noexcept {
+    return (name || !descriptor.lpszName) && resolved;
+}
+
 void MAPIRecipient::takeResolved(MapiRecipDesc *descriptor) noexcept {
     releaseRecipDesc(resolved);
     resolved = descriptor;
@@ -121,20 +125,36 @@ void reverseRecipients(MAPIRecipient **head) noexcept {
     *head = reversed;
 }
 
+namespace {
+MAPIRecipient **listFor(MAPIRecipient *(&lists)[3], uint32_t recipClass) noexcept {
+    return recipClass == MAPI_TO ? &lists[0] : recipClass == MAPI_CC ? &lists[1] : &lists[2];
+}
+}  // namespace
+
 UXDResult setRecipientsFromTable(MAPIDestination *job, uint32_t count,
                                  const MapiRecipDesc *table) noexcept {
-    for (MAPIRecipient **list : {&job->toList, &job->ccList, &job->bccList}) {
-        delete *list;
-        *list = nullptr;
-    }
+    // A size that promises an identifier the entry does not have: the host's record is wrong,
+    // and guessing (dropping the identifier, or resolving the bare name) could reach somebody else.
+    for (uint32_t i = 0; i < count; ++i)
+        if (table[i].ulEIDSize && !table[i].lpEntryID) return UXD_E_INVALID_ARGUMENT;
+    // Built aside and put in only when whole: a recipient that lost its name or descriptor
+    // would later be resolved by what is left of it, perhaps as somebody else.
+    MAPIRecipient *lists[3] = {};
     for (uint32_t i = count; i-- > 0;) {
         MAPIRecipient *recipient = new MAPIRecipient(job, table[i]);
-        if (!recipient) return UXD_E_OUT_OF_MEMORY;
-        MAPIRecipient **list = table[i].ulRecipClass == MAPI_TO   ? &job->toList
-                               : table[i].ulRecipClass == MAPI_CC ? &job->ccList
-                                                                  : &job->bccList;
+        if (!recipient || !recipient->copiedWhole(table[i])) {
+            delete recipient;
+            for (MAPIRecipient *list : lists) delete list;
+            return UXD_E_OUT_OF_MEMORY;
+        }
+        MAPIRecipient **list = listFor(lists, table[i].ulRecipClass);
         recipient->next = *list;
         *list = recipient;
+    }
+    MAPIRecipient **jobLists[3] = {&job->toList, &job->ccList, &job->bccList};
+    for (int i = 0; i < 3; ++i) {
+        delete *jobLists[i];
+        *jobLists[i] = lists[i];
     }
     return UXD_SUCCESS;
 }

@@ -22,6 +22,10 @@ public:
     // Deletes the rest of its chain too (iteratively: lists may be long).
     virtual ~MAPIRecipient();
 
+    // After construction from a descriptor: whether its name and descriptor were both copied.
+    // One that was not cannot stand for the host's recipient (see setRecipientsFromTable).
+    bool copiedWhole(const MapiRecipDesc &descriptor) const noexcept;
+
     // Resolves the name through Simple MAPI or the address book; 0 or a UXD code.
     UXDResult resolve(LHANDLE session, bool showDialog, HWND window) noexcept;
 
@@ -57,7 +61,9 @@ bool joinRecipients(MAPIDestination *job, const MAPIRecipient *list, char *buffe
                     std::size_t capacity) noexcept;
 uint32_t countRecipients(const MAPIRecipient *list) noexcept;
 void reverseRecipients(MAPIRecipient **head) noexcept;
-// Replaces the job's three lists by the table's entries, by class, in table order.
+// Replaces the job's three lists by the table's entries, by class, in table order. All or
+// nothing: 2 when a recipient cannot be made whole, 5 for an entry with an identifier size
+// but no identifier; the job's lists are then as they were.
 UXDResult setRecipientsFromTable(MAPIDestination *job, uint32_t count,
                                  const MapiRecipDesc *table) noexcept;
 

@@ -78,10 +78,9 @@ TEST_F(RecipientLists, TableEntriesGoToTheirClassInTableOrder) {
         entry(MAPI_CC, "Cy", "SMTP:cy@example.com"), entry(MAPI_TO, "Ann", nullptr, 3, eid),
         entry(MAPI_CC, "Di"), entry(0, "Orig", "SMTP:o@example.com"),
         entry(MAPI_BCC, "Bea", "SMTP:bea@example.com"), entry(7, "Odd"),
-        entry(MAPI_TO, "Eve", "SMTP:eve@example.com", 4, nullptr),  // cannot be copied: a size, no block
     };
-    ASSERT_EQ(setRecipientsFromTable(job.get(), 7, table), UXD_SUCCESS);
-    EXPECT_EQ(namesOf(job->toList), (Names{"Ann", "Eve"}));
+    ASSERT_EQ(setRecipientsFromTable(job.get(), 6, table), UXD_SUCCESS);
+    EXPECT_EQ(namesOf(job->toList), Names{"Ann"});
     EXPECT_EQ(namesOf(job->ccList), (Names{"Cy", "Di"}));
     EXPECT_EQ(namesOf(job->bccList), (Names{"Orig", "Bea", "Odd"}));
     EXPECT_EQ(job->bccList->recipClass, 0u) << "the entry's own class is kept";
@@ -90,8 +89,6 @@ TEST_F(RecipientLists, TableEntriesGoToTheirClassInTableOrder) {
     EXPECT_EQ(job->toList->isResolved, 1u);
     EXPECT_EQ(job->ccList->isResolved, 1u);
     EXPECT_EQ(job->ccList->next->isResolved, 0u) << "a bare name is resolved when sent";
-    EXPECT_EQ(job->toList->next->resolved, nullptr);
-    EXPECT_EQ(job->toList->next->isResolved, 0u) << "a descriptor that cannot be copied";
     ASSERT_NE(job->toList->resolved, nullptr);
     EXPECT_NE(job->toList->resolved->lpEntryID, static_cast<void *>(eid)) << "a copy, not the table's";
     EXPECT_EQ(memcmp(job->toList->resolved->lpEntryID, eid, 3), 0);
@@ -103,6 +100,32 @@ TEST_F(RecipientLists, TableEntriesGoToTheirClassInTableOrder) {
     EXPECT_EQ(job->bccList, nullptr);
     EXPECT_EQ(job->toList->resolved->lpEntryID, nullptr) << "size 0: no entry identifier copied";
     EXPECT_EQ(job->toList->isResolved, 0u);
+}
+
+// A recipient that lost its name or its address on the way would later be resolved by what
+// is left of it, as somebody else: a table goes in whole or not at all.
+TEST_F(RecipientLists, TableThatCannotBeTakenWholeLeavesTheListsAsTheyWere) {
+    MapiRecipDesc before[] = {entry(MAPI_TO, "Ann", "SMTP:ann@example.com")};
+    ASSERT_EQ(setRecipientsFromTable(job.get(), 1, before), UXD_SUCCESS);
+    BYTE eid[] = {1, 2};
+    MapiRecipDesc table[] = {entry(MAPI_TO, "Bob", "SMTP:bob.external@partner.example"),
+                             entry(MAPI_CC, "Cy", nullptr, 2, eid)};
+    MapiRecipDesc sizeWithoutId[] = {entry(MAPI_TO, "Eve", "SMTP:eve@example.com", 4, nullptr)};
+    EXPECT_EQ(setRecipientsFromTable(job.get(), 1, sizeWithoutId), UXD_E_INVALID_ARGUMENT);
+    long withAnn = allocation_fault::outstanding();
+    unsigned long nth = 0;
+    for (UXDResult rc = UXD_E_OUT_OF_MEMORY; rc != UXD_SUCCESS;) {  // until no allocation is left to fail
+        allocation_fault::failAt(++nth);
+        rc = setRecipientsFromTable(job.get(), 2, table);
+        allocation_fault::reset();
+        if (rc == UXD_SUCCESS) break;
+        EXPECT_EQ(rc, UXD_E_OUT_OF_MEMORY) << "allocation " << nth;
+        EXPECT_EQ(namesOf(job->toList), Names{"Ann"}) << "allocation " << nth;
+        EXPECT_EQ(job->ccList, nullptr);
+        EXPECT_EQ(allocation_fault::outstanding(), withAnn) << "allocation " << nth;
+    }
+    EXPECT_EQ(nth - 1, 10u) << "two recipients, each with its name and a descriptor of three parts";
+    EXPECT_STREQ(job->toList->resolved->lpszAddress, "SMTP:bob.external@partner.example");
 }
 
 TEST_F(RecipientLists, DeletingARecipientDeletesTheRestOfItsChain) {
