@@ -86,8 +86,7 @@ uint16_t UXD_CALL UXDGetVersion(void) noexcept { return UXD_INTERFACE_VERSION; }
 
 const char *UXD_CALL UXDGetErrorText(void *job) noexcept {
     if (!job) return module.moduleErrorText;
-    const char *text = static_cast<MAPIDestination *>(job)->errorText;
-    return text ? text : "";
+    return static_cast<MAPIDestination *>(job)->errorMessage();
 }
 
 }  // extern "C"

@@ -40,6 +40,10 @@ public:
                                          const char *const *array) noexcept;
     virtual UXDResult reportMissingFunction(const char *functionName) noexcept;
 
+    // The text UXDGetErrorText gives for the job: errorText, or the spare copy that setError
+    // made when errorText could not be allocated; empty before the first error.
+    const char *errorMessage() const noexcept;
+
     // Right after construction: the seven text buffers, each empty. 0 or 2.
     UXDResult allocateTextBuffers() noexcept;
 
@@ -72,6 +76,7 @@ public:
     MAPIRecipient *bccList = nullptr;
     void *encodedOptions = nullptr;
     uint32_t language = 0x400;
+    char spareErrorText[uxd::kFailureTextSize] = {};
 };
 
 namespace uxd {

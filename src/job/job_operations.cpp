@@ -69,9 +69,15 @@ void MAPIDestination::loadText(unsigned id, char (&buffer)[kMessageBufferSize]) 
 UXDResult MAPIDestination::setError(UXDResult code, const char *text) noexcept {
     errorCode = code;
     release(errorText);
-    errorText = duplicateText(code == UXD_E_FAILURE && text ? text : "");
+    const char *kept = code == UXD_E_FAILURE && text ? text : "";
+    errorText = duplicateText(kept);
+    // Out of memory must not cost the host its explanation: every text recorded here fits
+    // the spare buffer whole (they are formatted into buffers of at most that size).
+    if (!errorText) copyText(spareErrorText, sizeof spareErrorText, kept);
     return code;
 }
+
+const char *MAPIDestination::errorMessage() const noexcept { return errorText ? errorText : spareErrorText; }
 
 UXDResult MAPIDestination::reportMapiResult(uint32_t showBox, uint32_t mapiResult,
                                             const char *functionName) noexcept {

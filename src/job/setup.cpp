@@ -191,7 +191,7 @@ UXDResult UXD_CALL UXDInitExportDestination(void *parent, uint32_t, const MAPIDe
     if (!job) return UXD_E_OUT_OF_MEMORY;
     UXDResult rc = setUp(*job, options);
     if (rc != UXD_SUCCESS) {
-        setModuleErrorText(job->errorText);  // the host asks UXDGetErrorText(NULL) why
+        setModuleErrorText(job->errorMessage());  // the host asks UXDGetErrorText(NULL) why
         delete job;
         return rc;
     }
