@@ -126,18 +126,20 @@ UXDResult takeOptions(MAPIDestination &job, const MAPIDestinationOptions *option
     return flat ? takeFlatOptions(job, options, recipientCount) : takePointerOptions(job, options, recipientCount);
 }
 
-// The working directory, which loading the mail system may change; none if it cannot be read.
-wchar_t *currentDirectory() noexcept {
+// The working directory, which loading the mail system may change. A directory that cannot
+// be read is not an error (the job then leaves it alone); running out of memory is.
+UXDResult saveCurrentDirectory(MAPIDestination &job) noexcept {
     DWORD length = GetCurrentDirectoryW(0, nullptr);
-    if (length == 0) return nullptr;
+    if (length == 0) return UXD_SUCCESS;
     auto *directory = static_cast<wchar_t *>(allocateZeroed(length + size_t{1}, sizeof(wchar_t)));
-    if (!directory) return nullptr;
+    if (!directory) return UXD_E_OUT_OF_MEMORY;
     DWORD read = GetCurrentDirectoryW(length + 1, directory);
     if (read == 0 || read > length) {
         release(directory);
-        return nullptr;
+        return UXD_SUCCESS;
     }
-    return directory;
+    job.savedDirectory = directory;
+    return UXD_SUCCESS;
 }
 
 // Silently: parse and resolve each name text unless a table gave the lists, then write the
@@ -171,7 +173,7 @@ UXDResult setUp(MAPIDestination &job, const MAPIDestinationOptions *options) noe
         UXDResult rc = takeOptions(job, options, recipientCount);
         if (rc != UXD_SUCCESS) return rc;
     }
-    job.savedDirectory = currentDirectory();
+    if (saveCurrentDirectory(job) != UXD_SUCCESS) return UXD_E_OUT_OF_MEMORY;
     UXDResult bound = bindSimpleMapi(job);
     std::setlocale(LC_ALL, job.savedLocale);  // the mail system may have changed it
     if (bound != UXD_SUCCESS) return bound;
