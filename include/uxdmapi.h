@@ -227,8 +227,11 @@ typedef struct UXDEncodedRecipient {
 } UXDEncodedRecipient;
 #pragma pack(pop)
 
-/* Flat blocks handed back to the module (to the conversions) are checked before use, since
-   a stored block may come back truncated or damaged; one that fails gives code 5:
+/* Flat blocks handed back to the module are checked before use, since a stored block may
+   come back truncated or damaged; one that fails gives code 5. UXDInitExportDestination
+   checks that everything the block's offsets designate lies inside flatSize (the first three
+   rules below, except the sum); the conversions, which size their results from the block's
+   counts, check all of them:
    - flatSize is at least 74, and 74 + stringBytes + 40 x nRecipients + entryIdBytes is at
      most flatSize;
    - every nonzero offset, read with all 64 bits, is at least 74 and below flatSize; the

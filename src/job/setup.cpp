@@ -72,11 +72,12 @@ bool copyFlatTable(const FlatBlockView &view, CopiedTable &table) noexcept {
     return true;
 }
 
-// An encoded block handed back by the host: checked whole before anything is taken.
+// An encoded block handed back by the host: every offset is checked against its size before
+// anything is taken. Its counts are not: setup copies what the offsets designate.
 UXDResult takeFlatOptions(MAPIDestination &job, const MAPIDestinationOptions *options,
                           uint16_t &recipientCount) noexcept {
     FlatBlockView view;
-    UXDResult rc = readFlatBlock(options, TextWidth::Ansi, &view);
+    UXDResult rc = readFlatBlock(options, TextWidth::Ansi, &view, FlatCheck::Bounds);
     if (rc != UXD_SUCCESS) return rc;
     for (int i = 0; i < kOptionTextCount; ++i) {
         const FlatText &text = view.texts[i];

@@ -79,7 +79,7 @@ FlatEntry FlatBlockView::entry(uint16_t index) const noexcept {
     return decoded;
 }
 
-UXDResult readFlatBlock(const void *record, TextWidth width, FlatBlockView *view) noexcept {
+UXDResult readFlatBlock(const void *record, TextWidth width, FlatBlockView *view, FlatCheck check) noexcept {
     if (!record || !view) return UXD_E_INVALID_ARGUMENT;
     const auto *base = static_cast<const unsigned char *>(record);
     // flatSize first: nothing past the record's 70 bytes is read before it is known.
@@ -93,9 +93,10 @@ UXDResult readFlatBlock(const void *record, TextWidth width, FlatBlockView *view
     checked.nRecipients = readField<uint16_t>(base, kCountField);
     uint64_t declared = kHeaderSize + uint64_t(checked.stringBytes) +
                         uint64_t(kEntrySize) * checked.nRecipients + checked.entryIdBytes;
-    if (declared > checked.flatSize) return UXD_E_INVALID_ARGUMENT;
+    const bool strict = check == FlatCheck::Strict;
+    if (strict && declared > checked.flatSize) return UXD_E_INVALID_ARGUMENT;
 
-    uint64_t stringBudget = checked.stringBytes;
+    uint64_t stringBudget = strict ? checked.stringBytes : kUnlimited;
     for (int i = 0; i < kOptionTextCount; ++i)
         if (!takeText(base, checked.flatSize, width, readField<uint64_t>(base, kOptionTextField[i]),
                       stringBudget, checked.texts[i]))
@@ -109,7 +110,7 @@ UXDResult readFlatBlock(const void *record, TextWidth width, FlatBlockView *view
         checked.table = base + tableOffset;
     }
 
-    uint64_t idBudget = checked.entryIdBytes;
+    uint64_t idBudget = strict ? checked.entryIdBytes : kUnlimited;
     for (uint16_t i = 0; i < checked.nRecipients; ++i) {
         FlatEntry entry;
         if (!takeEntry(checked, i, stringBudget, idBudget, entry)) return UXD_E_INVALID_ARGUMENT;

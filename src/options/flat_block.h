@@ -80,6 +80,13 @@ void releaseOptionsRecord(void *record) noexcept;
 // a nonzero ulEIDSize; 74 + stringBytes + 40 x nRecipients + entryIdBytes above flatSize;
 // measured strings above stringBytes, or identifier sizes above entryIdBytes (sums, so a
 // block may keep more room than its content needs). No byte at or past flatSize is read.
-UXDResult readFlatBlock(const void *record, TextWidth width, FlatBlockView *view) noexcept;
+// Strict is for the conversions, which size their results from the block's own counts.
+// Bounds is for the job's setup, which copies only what the offsets designate: it checks
+// every offset, terminator, table and entry identifier against flatSize as Strict does, but
+// not stringBytes, entryIdBytes or the declared total, so a block a host built itself with
+// counts of 0 reads.
+enum class FlatCheck { Strict, Bounds };
+UXDResult readFlatBlock(const void *record, TextWidth width, FlatBlockView *view,
+                        FlatCheck check = FlatCheck::Strict) noexcept;
 
 }  // namespace uxd

@@ -106,6 +106,28 @@ TEST_F(Setup, EncodedBlockPassedBackSetsUpTheSameJob) {
     EXPECT_EQ(init(reinterpret_cast<MAPIDestinationOptions *>(stored.data())), UXD_E_INVALID_ARGUMENT);
 }
 
+// A block a host built itself need not fill in the counts that only the conversions use;
+// setup reads what the offsets designate, and refuses what lies outside the block.
+TEST_F(Setup, HostBuiltBlockIsReadByItsBounds) {
+    const struct { uint16_t flatSize; uint64_t toAt; const char *why; UXDResult code; } cases[] = {
+        {85, 74, "To at 74, stringBytes 0", UXD_SUCCESS},
+        {84, 74, "its terminator is the block's 85th byte", UXD_E_INVALID_ARGUMENT},
+        {85, 85, "an offset at flatSize", UXD_E_INVALID_ARGUMENT},
+        {85, 70, "an offset inside the header", UXD_E_INVALID_ARGUMENT},
+    };
+    for (const auto &c : cases) {
+        std::vector<unsigned char> block(96, 0);
+        memcpy(block.data() + 74, "Ann Archer", 11);
+        UXDEncodedOptionsHeader head = {};
+        head.structSize = 70, head.flatSize = c.flatSize, head.toNames = c.toAt;
+        memcpy(block.data(), &head, sizeof head);
+        EXPECT_EQ(init(reinterpret_cast<MAPIDestinationOptions *>(block.data())), c.code) << c.why;
+        if (c.code == UXD_SUCCESS) {
+            EXPECT_STREQ(ready->toText, "Ann Archer");
+        }
+    }
+}
+
 TEST_F(Setup, FailuresLeaveTheirTextForTheHost) {
     mail->set("results", "MAPILogon", "3,3");
     EXPECT_EQ(init(&options), UXD_E_FAILURE);
