@@ -38,13 +38,12 @@ MAPIDestination::~MAPIDestination() {
     uxd::release(attachmentNames);
     uxd::release(savedLocale);
     uxd::logoffSimpleMapi(*this);
-    if (password) SecureZeroMemory(password, uxd::kRecipientTextSize);  // no secret left in freed memory
-    for (char *text : {toText, ccText, bccText, subjectText, messageText, profileName, password})
-        uxd::release(text);
+    for (char *text : {toText, ccText, bccText, subjectText, messageText, profileName}) uxd::release(text);
+    uxd::releaseSecret(password);  // no secret left in freed memory
     delete toList;
     delete ccList;
     delete bccList;
-    uxd::release(encodedOptions);
+    uxd::releaseSecret(encodedOptions);  // it holds the password
     if (mapiLibrary) FreeLibrary(mapiLibrary);
     uxd::release(savedDirectory);
     uxd::release(errorText);

@@ -15,7 +15,8 @@ bool isPointerForm(const MAPIDestinationOptions *record) {
 }
 
 void releaseOwnedParts(MAPIDestinationOptions *record) {
-    for (std::size_t field : kOptionTextField) release(readField<void *>(record, field));
+    // The password is one of the texts; all seven are wiped alike, which costs nothing.
+    for (std::size_t field : kOptionTextField) releaseSecret(readField<void *>(record, field));
     auto *table = readField<UXDRecipDesc *>(record, kTableField);
     if (!table) return;
     uint16_t count = readField<uint16_t>(record, kCountField);
@@ -33,9 +34,9 @@ void uxd::releaseOptionsRecord(void *options) noexcept {
     auto *record = static_cast<MAPIDestinationOptions *>(options);
     if (!record) return;
     // A flat block or an older, shorter layout is one allocation: its fields are offsets
-    // or belong to nobody here.
+    // or belong to nobody here. A flat block holds the password, so blocks are wiped whole.
     if (isPointerForm(record)) releaseOwnedParts(record);
-    release(record);
+    releaseSecret(record);
 }
 
 extern "C" UXDResult UXD_CALL UXDFreeDestinationOptions(uint32_t, MAPIDestinationOptions *record) noexcept {

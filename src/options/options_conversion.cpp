@@ -72,7 +72,7 @@ SourceText fromPointer(const UXDWideChar *text) {
 template <class T>
 bool reserve(T *&buffer, std::size_t &capacity, std::size_t count) {
     if (count <= capacity) return true;
-    release(buffer);
+    releaseSecret(buffer);  // scratch may have held the password
     buffer = static_cast<T *>(allocateZeroed(count, sizeof(T)));
     capacity = buffer ? count : 0;
     return buffer != nullptr;
@@ -92,8 +92,8 @@ public:
     TextConverter(const TextConverter &) = delete;
     TextConverter &operator=(const TextConverter &) = delete;
     ~TextConverter() {
-        release(sourceScratch_);
-        release(resultScratch_);
+        releaseSecret(sourceScratch_);
+        releaseSecret(resultScratch_);
     }
 
     UXDResult room(const SourceText &text, std::size_t base, std::size_t &units) {
@@ -226,7 +226,7 @@ UXDResult convertFlat(const void *source, void **result, uint16_t *size) {
         }
     }
     if (r != UXD_SUCCESS) {
-        release(block);
+        releaseSecret(block);
         return r;
     }
     *result = block;
@@ -247,7 +247,7 @@ UXDResult makeText(TextConverter<Dir> &texts, const SourceText &text, typename D
     auto *buffer = static_cast<typename Dir::To *>(allocate(units * sizeof(typename Dir::To)));
     if (!buffer) return UXD_SUCCESS;
     if (UXDResult r = texts.convert(text, buffer, units, false)) {
-        release(buffer);
+        releaseSecret(buffer);
         return r;
     }
     made = buffer;

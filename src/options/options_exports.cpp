@@ -73,7 +73,7 @@ UXDResult UXD_CALL UXDEncodeDestinationOptions(void *handle, void **block, uint1
     UXDResult rc = gatherResolving(job, gathered);
     if (rc != UXD_SUCCESS) return rc;  // the previous block stays
 
-    release(job->encodedOptions);  // replaced, or gone if the new one cannot be made
+    releaseSecret(job->encodedOptions);  // replaced, or gone if the new one cannot be made
     job->encodedOptions = nullptr;
     const char *texts[kOptionTextCount];
     unsigned char *encoded = nullptr;

@@ -1,8 +1,16 @@
 // Heap seam of the module; see allocation.h.
 #include "allocation.h"
 
+#include <malloc.h>
+
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 namespace uxd {
 namespace {
@@ -10,13 +18,39 @@ unsigned long failingAttempt = 0;  // 0: never fail
 unsigned long attemptCount = 0;
 long liveBlocks = 0;
 
+// Release watching (tests only): the marker in both encodings, and the blocks that held it.
+std::string markerAnsi, markerWide;
+long markedReleases = 0;
+
+std::size_t blockSize(void *block) noexcept {
+#ifdef _WIN32
+    return _msize(block);
+#else
+    return malloc_usable_size(block);
+#endif
+}
+
+bool holds(const void *block, std::size_t size, const std::string &marker) noexcept {
+    if (marker.empty() || size < marker.size()) return false;
+    const char *bytes = static_cast<const char *>(block);
+    return std::search(bytes, bytes + size, marker.begin(), marker.end()) != bytes + size;
+}
+
+void watchRelease(void *block) noexcept {
+    if (markerAnsi.empty()) return;
+    std::size_t size = blockSize(block);
+    if (holds(block, size, markerAnsi) || holds(block, size, markerWide)) ++markedReleases;
+}
+
 bool scheduledToFail() noexcept {
     ++attemptCount;
     return failingAttempt != 0 && attemptCount == failingAttempt;
 }
 
 void *counted(void *block) noexcept {
-    if (block) ++liveBlocks;
+    if (!block) return nullptr;
+    ++liveBlocks;
+    if (!markerAnsi.empty()) std::memset(block, 0, blockSize(block));
     return block;
 }
 }  // namespace
@@ -34,8 +68,25 @@ void *allocateZeroed(std::size_t count, std::size_t size) noexcept {
 
 void release(void *block) noexcept {
     if (!block) return;
+    watchRelease(block);
     --liveBlocks;
     std::free(block);
+}
+
+void wipe(void *block, std::size_t bytes) noexcept {
+    if (!block) return;
+#ifdef _WIN32
+    SecureZeroMemory(block, bytes);
+#else
+    volatile unsigned char *p = static_cast<volatile unsigned char *>(block);
+    while (bytes--) *p++ = 0;
+#endif
+}
+
+void releaseSecret(void *block) noexcept {
+    if (!block) return;
+    wipe(block, blockSize(block));
+    release(block);
 }
 
 char *duplicateText(const char *text) noexcept {
@@ -54,6 +105,13 @@ void failAt(unsigned long nth) noexcept {
 unsigned long attempts() noexcept { return attemptCount; }
 long outstanding() noexcept { return liveBlocks; }
 void reset() noexcept { failAt(0); }
+void watchReleasesFor(const char *marker) noexcept {
+    markerAnsi = marker ? marker : "";
+    markerWide.clear();
+    for (char c : markerAnsi) markerWide += std::string{c, '\0'};
+    markedReleases = 0;
+}
+long releasesHoldingMarker() noexcept { return markedReleases; }
 }  // namespace allocation_fault
 
 }  // namespace uxd

@@ -14,6 +14,11 @@ namespace uxd {
 void *allocate(std::size_t bytes) noexcept;
 void *allocateZeroed(std::size_t count, std::size_t size) noexcept;  // count * size checked
 void release(void *block) noexcept;
+// For blocks that may hold a password: the whole block is wiped, in a way the compiler
+// cannot drop as a dead store, before it goes back to the heap.
+void releaseSecret(void *block) noexcept;
+// Wipes `bytes` bytes at `block` (as SecureZeroMemory does: never optimised away).
+void wipe(void *block, std::size_t bytes) noexcept;
 
 // Own heap copy of a terminated text; null on failure or for a null source.
 char *duplicateText(const char *text) noexcept;
@@ -42,6 +47,11 @@ unsigned long attempts() noexcept;
 // Blocks handed out and not yet released, since the module was loaded.
 long outstanding() noexcept;
 void reset() noexcept;
+// Watches every block released from now on for `marker` (ASCII), as bytes and as UTF-16LE;
+// blocks allocated meanwhile start zeroed, so stale heap contents do not count. Null stops.
+void watchReleasesFor(const char *marker) noexcept;
+// Released blocks that still held the marker since watching began.
+long releasesHoldingMarker() noexcept;
 }  // namespace allocation_fault
 
 }  // namespace uxd

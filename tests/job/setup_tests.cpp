@@ -128,6 +128,36 @@ TEST_F(Setup, HostBuiltBlockIsReadByItsBounds) {
     }
 }
 
+// Every copy of the password that the module makes is wiped before its memory goes back:
+// the job's buffer, the encoded block, decoded and converted records, conversion scratch.
+TEST_F(Setup, NoReleasedBlockHoldsThePassword) {
+    const char *marker = "Pw-7f3a9c-marker";
+    allocation_fault::watchReleasesFor(marker);
+    options.password = text(marker), options.toNames = text("Ann Archer");
+    ASSERT_EQ(init(&options), UXD_SUCCESS);
+    void *block = nullptr;
+    uint16_t size = 0;
+    ASSERT_EQ(UXDEncodeDestinationOptions(ready.get(), &block, &size), UXD_SUCCESS);
+    ASSERT_EQ(UXDEncodeDestinationOptions(ready.get(), &block, &size), UXD_SUCCESS) << "replaces the first block";
+    MAPIDestinationOptions *decoded = nullptr, *back = nullptr;
+    MAPIDestinationOptionsW *wide = nullptr, *wideFlat = nullptr;
+    ASSERT_EQ(UXDDecodeDestinationOptions(ready.get(), &decoded), UXD_SUCCESS);
+    ASSERT_EQ(UXDDestinationOptionsA2W(decoded, &wide, nullptr), UXD_SUCCESS);
+    ASSERT_EQ(UXDDestinationOptionsW2A(wide, &back, nullptr), UXD_SUCCESS);
+    EXPECT_STREQ(back->password, marker) << "the password survives both pointer-form conversions";
+    for (MAPIDestinationOptions *record : {decoded, back}) UXDFreeDestinationOptions(0, record);
+    UXDFreeDestinationOptions(0, reinterpret_cast<MAPIDestinationOptions *>(wide));
+    ASSERT_EQ(UXDDestinationOptionsA2W(static_cast<MAPIDestinationOptions *>(block), &wideFlat, &size), UXD_SUCCESS);
+    ASSERT_EQ(UXDDestinationOptionsW2A(wideFlat, &back, &size), UXD_SUCCESS);
+    UXDFreeDestinationOptions(0, reinterpret_cast<MAPIDestinationOptions *>(wideFlat));
+    UXDFreeDestinationOptions(0, back);
+    UXDExportRequest request = {};
+    EXPECT_EQ(UXDExportToDestination(ready.get(), &request), UXD_SUCCESS);
+    UXDTermExportDestination(ready.release(), 0);
+    EXPECT_EQ(allocation_fault::releasesHoldingMarker(), 0) << "released blocks that still held the password";
+    allocation_fault::watchReleasesFor(nullptr);
+}
+
 TEST_F(Setup, FailuresLeaveTheirTextForTheHost) {
     mail->set("results", "MAPILogon", "3,3");
     EXPECT_EQ(init(&options), UXD_E_FAILURE);
