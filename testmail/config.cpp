@@ -132,6 +132,7 @@ Config readConfig() {
     readPicks(file, config);
     config.logonDirectory = readValue(file, "logon", "directory");
     config.logonLocale = readValue(file, "logon", "locale");
+    config.logonPassword = readValue(file, "logon", "password");
     return config;
 }
 

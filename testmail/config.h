@@ -34,6 +34,10 @@ struct Config {
     // they load: move the working directory, change the C run-time's locale. Empty: nothing.
     std::string logonDirectory;
     std::string logonLocale;
+    // [logon] password: when set, a logon with any other password is refused, as a profile
+    // with a password would be. The log never shows a password, so this is how a test learns
+    // that the right one arrived.
+    std::string logonPassword;
 };
 
 // The file UXD_TESTMAIL_CONFIG names, or the defaults when it is unset or missing.

@@ -67,6 +67,11 @@ LogLine &LogLine::text(const char *key, const void *value, bool wide) {
     return text(key, wideToAnsi(static_cast<const wchar_t *>(value)));
 }
 
+LogLine &LogLine::secret(const char *key, const void *value, bool wide) {
+    bool empty = !value || (wide ? !*static_cast<const wchar_t *>(value) : !*static_cast<const char *>(value));
+    return text(key, empty ? static_cast<const char *>(value) ? "" : nullptr : "***");
+}
+
 LogLine &LogLine::word(const char *key, const std::string &value) {
     current() += std::string(" ") + key + "=" + value;
     return *this;

@@ -19,6 +19,9 @@ public:
     LogLine &text(const char *key, const char *value);      // key="..." or key=null
     LogLine &text(const char *key, const std::string &value);
     LogLine &text(const char *key, const void *value, bool wide);  // Extended MAPI's LPTSTR
+    // key="***" for a password that was given (key="" and key=null as text() writes them):
+    // the log is a file that others can read.
+    LogLine &secret(const char *key, const void *value, bool wide = false);
     LogLine &word(const char *key, const std::string &value);  // key=value, unquoted
     LogLine &bytes(const char *key, const void *data, std::size_t size);  // key=A1A2
     // The result goes on the call's line, and so does every value given after it.

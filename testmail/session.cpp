@@ -82,9 +82,10 @@ HRESULT WINAPI MAPILogonEx(ULONG_PTR ulUIParam, LPTSTR lpszProfileName, LPTSTR l
         bool wide = (ulFlags & MAPI_UNICODE) != 0;
         LogLine line("MAPILogonEx");
         line.hex("ulUIParam", ulUIParam).text("profile", lpszProfileName, wide);
-        line.text("password", lpszPassword, wide).hex("flags", ulFlags);
+        line.secret("password", lpszPassword, wide).hex("flags", ulFlags);
         if (lppSession) *lppSession = nullptr;
         HRESULT result = static_cast<HRESULT>(scriptedResult("MAPILogonEx"));
+        if (result == S_OK && !passwordAccepted(lpszPassword, wide)) result = MAPI_E_LOGON_FAILED;
         if (result == S_OK && !lppSession) result = MAPI_E_INVALID_PARAMETER;
         if (result == S_OK) *lppSession = new Session();
         line.comResult(result).write();

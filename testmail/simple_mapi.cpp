@@ -25,9 +25,10 @@ ULONG WINAPI MAPILogon(ULONG_PTR ulUIParam, LPSTR lpszProfileName, LPSTR lpszPas
                        ULONG, LPLHANDLE lplhSession) {
     return simpleCall([&] {
         LogLine line("MAPILogon");
-        line.hex("ulUIParam", ulUIParam).text("profile", lpszProfileName).text("password", lpszPassword);
+        line.hex("ulUIParam", ulUIParam).text("profile", lpszProfileName).secret("password", lpszPassword);
         line.hex("flags", flFlags);
         ULONG result = scriptedResult("MAPILogon");
+        if (result == SUCCESS_SUCCESS && !passwordAccepted(lpszPassword)) result = MAPI_E_LOGIN_FAILURE;
         if (result == SUCCESS_SUCCESS && !lplhSession) result = MAPI_E_FAILURE;
         if (result == SUCCESS_SUCCESS) {
             *lplhSession = openSession();

@@ -5,6 +5,8 @@
 #include <memory>
 #include <set>
 
+#include "text.h"
+
 namespace testmail {
 namespace {
 
@@ -51,6 +53,13 @@ void resetScript() {
     State &s = state();
     s.config.reset(new Config(readConfig()));
     s.calls.clear();
+}
+
+bool passwordAccepted(const void *password, bool wide) {
+    const std::string &wanted = config().logonPassword;
+    if (wanted.empty()) return true;
+    if (!password) return false;
+    return (wide ? wideToAnsi(static_cast<const wchar_t *>(password)) : static_cast<const char *>(password)) == wanted;
 }
 
 ULONG_PTR openSession() {

@@ -22,6 +22,9 @@ unsigned long scriptedResolve(const std::string &name);
 // Re-reads the configuration and restarts the counts of scripted results.
 void resetScript();
 
+// Whether a logon with this password gets in ([logon] password; anything when it is unset).
+bool passwordAccepted(const void *password, bool wide = false);
+
 ULONG_PTR openSession();
 bool closeSession(ULONG_PTR session);
 bool knownSession(ULONG_PTR session);  // 0, the implicit session, is always known
