@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstring>
 
+#include "owner_only.h"
 #include "uxdmapi.h"
 
 namespace {
@@ -74,17 +75,26 @@ int readOptionsFile(const std::string &path, std::vector<unsigned char> &block, 
 }
 
 int writeOptionsFile(const std::string &path, const void *block, uint16_t size, std::string &error) {
+    // The block holds the password: the file is the user's alone before a byte is written,
+    // whether it is new or replaces one (whose old security CreateFile would keep).
+    OwnerOnly security;
     DWORD failure = ERROR_SUCCESS;
     {
-        File file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        File file(CreateFileA(path.c_str(), GENERIC_WRITE | WRITE_DAC, 0, security.attributes(), CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file.open()) {
             error = systemError("create", path, GetLastError());
             return UXD_E_FAILURE;
         }
-        if (!writeAll(file.get(), block, size)) failure = GetLastError() ? GetLastError() : ERROR_WRITE_FAULT;
+        failure = security.apply(file.get());
+        if (failure != ERROR_SUCCESS) {
+            error = systemError("make private", path, failure);
+        } else if (!writeAll(file.get(), block, size)) {
+            failure = GetLastError() ? GetLastError() : ERROR_WRITE_FAULT;
+            error = systemError("write", path, failure);
+        }
     }
     if (failure == ERROR_SUCCESS) return UXD_SUCCESS;
-    DeleteFileA(path.c_str());  // half a block would only fail later, at the next send
-    error = systemError("write", path, failure);
+    DeleteFileA(path.c_str());  // half a block would only fail later; an open one would show the password
     return failure == ERROR_DISK_FULL || failure == ERROR_HANDLE_DISK_FULL ? UXD_E_DISK_FULL : UXD_E_FAILURE;
 }

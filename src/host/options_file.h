@@ -12,6 +12,7 @@
 // a UXD code (0, or 5 with a reason).
 int readOptionsFile(const std::string &path, std::vector<unsigned char> &block, std::string &error);
 
-// Writes the block, replacing the file; no partial file is left behind. Returns 0, 3 when the
-// disk is full, or -1, with a reason.
+// Writes the block, replacing the file, readable and writable by the current user only (a
+// protected DACL with that user alone); no partial or open file is left behind. Returns 0, 3
+// when the disk is full, or -1, with a reason.
 int writeOptionsFile(const std::string &path, const void *block, uint16_t size, std::string &error);

@@ -2,6 +2,7 @@
 // judged by its exit status, its standard error and the message the test mail system wrote.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <aclapi.h>
 
 #include <algorithm>
 #include <fstream>
@@ -85,6 +86,7 @@ protected:
 const char kArcherAndCarter[] = "Ann Archer <ann@example.com>, Bob Carter <bob@example.com>";
 
 TEST_F(Send, MailsEveryFileUnderItsOwnNameToTheResolvedRecipients) {
+    mail.set("logon", "password", "s3cret");
     DWORD status = run({"send", "--to", "archer; bob", "--cc", "Anna Baker", "--subject", "Sales, Q1", "--profile",
                         "Work", "--password", "s3cret", report, "data.csv"});
     ASSERT_EQ(status, 0u) << err;
@@ -98,7 +100,9 @@ TEST_F(Send, MailsEveryFileUnderItsOwnNameToTheResolvedRecipients) {
     std::string log;
     for (const std::string &line : mail.log()) log += line + "\n";
     EXPECT_NE(log.find("path=\"" + folder + "data.csv\""), std::string::npos) << "a relative name by its full path: " << log;
-    EXPECT_NE(log.find("profile=\"Work\" password=\"s3cret\""), std::string::npos) << log;
+    // The test mail system refuses any other password, and never logs it.
+    EXPECT_NE(log.find("profile=\"Work\" password=\"***\""), std::string::npos) << log;
+    EXPECT_EQ(log.find("s3cret"), std::string::npos) << log;
 }
 
 TEST_F(Send, FailureExitsWithThePluginsCodeAndSaysWhyOnStandardError) {
@@ -151,6 +155,43 @@ TEST_F(Send, SavedOptionsAndWideSendTheSameMailAgain) {
             EXPECT_EQ(second.substr(second.find("\r\n\r\n")), first.substr(first.find("\r\n\r\n")));
         }
     }
+}
+
+// The saved file holds the password: only the user who saved it may open it, also when it
+// replaces a file that anybody could read.
+TEST_F(Send, SavedOptionsFileIsTheOwnersAlone) {
+    std::string saved = folder + "private.opt";
+    std::ofstream(saved) << "readable by all";
+    ASSERT_EQ(run({"send", "--to", "archer", "--password", "s3cret", "--save-options", saved, report}), 0u) << err;
+    PACL dacl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    ASSERT_EQ(GetNamedSecurityInfoA(saved.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl,
+                                    nullptr, &descriptor), DWORD(ERROR_SUCCESS));
+    ASSERT_NE(dacl, nullptr) << "a null DACL would let everybody in";
+    HANDLE token = nullptr;
+    ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token));
+    unsigned char user[256];
+    DWORD size = 0;
+    ASSERT_TRUE(GetTokenInformation(token, TokenUser, user, sizeof user, &size));
+    CloseHandle(token);
+    PSID me = reinterpret_cast<TOKEN_USER *>(user)->User.Sid, system = nullptr;
+    SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
+    ASSERT_TRUE(AllocateAndInitializeSid(&nt, 1, SECURITY_LOCAL_SYSTEM_RID, 0, 0, 0, 0, 0, 0, 0, &system));
+    bool mine = false;
+    for (WORD i = 0; i < dacl->AceCount; ++i) {
+        ACCESS_ALLOWED_ACE *ace = nullptr;
+        ASSERT_TRUE(GetAce(dacl, i, reinterpret_cast<void **>(&ace)));
+        if (ace->Header.AceType != ACCESS_ALLOWED_ACE_TYPE) continue;
+        PSID who = &ace->SidStart;
+        mine = mine || (EqualSid(who, me) && (ace->Mask & FILE_ALL_ACCESS) == FILE_ALL_ACCESS);
+        // Wine keeps a file's DACL as its Unix mode and reports the owner's bits for the user
+        // and for the local system too; Windows keeps the one entry as it was set.
+        EXPECT_TRUE(EqualSid(who, me) || EqualSid(who, system)) << "entry " << i << " lets somebody else in";
+    }
+    EXPECT_TRUE(mine) << "the user has full access";
+    FreeSid(system);
+    LocalFree(descriptor);
+    EXPECT_EQ(run({"send", "--options", saved, report}), 0u) << "the owner still reads it: " << err;
 }
 
 TEST_F(Send, UsageErrorsExit64AndTouchNoMail) {
