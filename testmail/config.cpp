@@ -127,6 +127,7 @@ Config readConfig() {
     config.logPath = readValue(file, "files", "log");
     std::string outbox = readValue(file, "files", "outbox");
     if (!outbox.empty()) config.outboxPath = outbox;
+    config.keepMail = !equalsNoCase(readValue(file, "files", "keep"), "no");
     readBook(file, config);
     readResults(file, config);
     readPicks(file, config);

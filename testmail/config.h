@@ -25,6 +25,9 @@ struct Pick {
 struct Config {
     std::string logPath;  // empty: no log
     std::string outboxPath;
+    // [files] keep=no: messages are composed and checked as always but not written, so that
+    // long runs and benchmarks measure the sender, not the disk.
+    bool keepMail = true;
     std::vector<BookEntry> book;
     std::map<std::string, std::vector<unsigned long>> results;  // function -> successive results
     std::map<std::string, unsigned long> resolve;               // lower-cased typed name -> result

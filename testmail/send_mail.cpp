@@ -94,7 +94,9 @@ ULONG send(const MapiMessage &message, std::string &eml) {
     if (result != SUCCESS_SUCCESS) return result;
     SYSTEMTIME now;
     GetSystemTime(&now);
-    eml = writeToOutbox(config().outboxPath, composeEml(mail, now));
+    std::string composed = composeEml(mail, now);
+    if (!config().keepMail) return SUCCESS_SUCCESS;  // made, checked and dropped
+    eml = writeToOutbox(config().outboxPath, composed);
     return eml.empty() ? MAPI_E_FAILURE : SUCCESS_SUCCESS;
 }
 
@@ -114,7 +116,7 @@ ULONG WINAPI MAPISendMail(LHANDLE lhSession, ULONG_PTR ulUIParam, lpMapiMessage 
         std::string eml;
         if (result == SUCCESS_SUCCESS) result = send(*lpMessage, eml);
         line.simpleResult(result);
-        if (result == SUCCESS_SUCCESS) line.text("eml", eml);
+        if (result == SUCCESS_SUCCESS && !eml.empty()) line.text("eml", eml);
         line.write();
         return result;
     });
