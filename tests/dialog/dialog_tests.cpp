@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "address_book.h"
+#include "allocation_sweep.h"
 #include "mail_fixture.h"
 #include "recipient.h"
 #include "resource_ids.h"
@@ -20,7 +21,7 @@ using namespace uxd;
 using Texts = std::vector<std::string>;
 
 namespace {
-constexpr DWORD kPollMs = 20, kTimeoutMs = 10000;
+constexpr DWORD kPollMs = 5, kTimeoutMs = 10000;
 
 std::string textOf(HWND window) { char text[4096] = ""; return GetWindowTextA(window, text, sizeof text), text; }
 
@@ -72,7 +73,7 @@ size_t saveBitmap(HWND window, const std::string &path) {
 // The dialog runs its modal loop on the test's thread, so the user is played from another.
 struct Driver {
     explicit Driver(std::function<void(Driver &)> script) : thread_([this, script] {
-        for (DWORD waited = 0; !dialog && waited < kTimeoutMs; waited += kPollMs)
+        for (DWORD waited = 0; !dialog && !noDialog && waited < kTimeoutMs; waited += kPollMs)
             if (!(dialog = findDialog(owner_, nullptr))) Sleep(kPollMs);
         if (!dialog) return;
         script(*this);
@@ -84,9 +85,18 @@ struct Driver {
     DWORD owner_ = GetCurrentThreadId();
     HWND dialog = nullptr, boxOwner = nullptr;  // boxOwner: of the last box a command showed
     bool leftOpen = false;
+    std::atomic<bool> noDialog{false};  // set when the call returned without showing one
     std::thread thread_;
     void type(int box, const std::string &text) const { SetDlgItemTextA(dialog, box, text.c_str()); }
     std::string read(int box) const { return textOf(GetDlgItem(dialog, box)); }
+    // A key pressed and let go on the keyboard: it goes to the focus, as the user's would.
+    void key(WORD virtualKey) const {
+        INPUT input[2] = {};
+        for (INPUT &i : input) i.type = INPUT_KEYBOARD, i.ki.wVk = virtualKey;
+        input[1].ki.dwFlags = KEYEVENTF_KEYUP;
+        SendInput(2, input, sizeof(INPUT));
+        for (DWORD waited = 0; isOpen() && waited < 2000; waited += kPollMs) Sleep(kPollMs);
+    }
     bool isOpen() const { return IsWindow(dialog) && IsWindowVisible(dialog); }
 
     // Clicks a button and returns once its command is handled, with the texts of a box that the
@@ -236,4 +246,76 @@ TEST_F(SendMailDialog, AddressFillsToAndCcAndOnlySendKeepsTheTexts) {
         }
     }
     RecordProperty("screenshot", path);
+}
+
+// Each allocation of a dialog session fails in turn, the user going on as a user would. Setup
+// gives 2; a command that fails changes nothing and the dialog stays open; whenever the dialog
+// ends with Send, the mail goes to the names the user saw resolved, with the user's texts.
+TEST_F(SendMailDialog, EachFailingAllocationLeavesTheUserInCharge) {
+    mail->set("address", "pick", "Ann Archer:1,Bob Carter:2");
+    const std::string both = "Ann Archer <ann@example.com>, Bob Carter <bob@example.com>";
+    const SentMail typed = {both, "Anna Baker <anna@example.com>", "Sales, Q1", "The figures. ", {}},
+                   picked = {"Ann Archer <ann@example.com>", "Bob Carter <bob@example.com>", "Sales, Q1", "The figures. ", {}},
+                   annOnly = {"Ann Archer <ann@example.com>", "", "", " ", {}};
+    // One step of the user's: a button clicked or a key pressed.
+    struct Step { int command; WORD key; };
+    const struct { const char *path; std::vector<Step> steps; const SentMail *mail; UXDResult clean; } cases[] = {
+        {"dialog: Check Names, then Send", {{IDC_CHECK_NAMES, 0}, {IDOK, 0}}, &typed, 0},
+        {"dialog: Address, then Send", {{IDC_ADDRESS, 0}, {IDOK, 0}}, &picked, 0},
+        {"dialog: Enter in the To box", {{0, VK_RETURN}}, &annOnly, 0},
+        {"dialog: Escape", {{0, VK_ESCAPE}}, nullptr, UXD_E_CANCELLED},
+    };
+    for (const auto &c : cases) {
+        auto scenario = [&](SweepRun &run) {
+            SweepOutcome outcome;
+            unsigned long allocationsBeforeDialog = 0;
+            job.reset();
+            void *handle = nullptr;
+            UXDJobInfo *info = nullptr;
+            run.arm();
+            Driver driver([&](Driver &d) {
+                allocationsBeforeDialog = allocation_fault::attempts();
+                // The logon's empty result text is the last copy before the dialog; a cancelled
+                // job is gone before the host could ask, so look at it while the dialog shows.
+                auto *shown = reinterpret_cast<MAPIDestination *>(GetWindowLongPtrA(d.dialog, DWLP_USER));
+                if (shown && !shown->errorText) outcome.seen.insert(Degradation::SpareErrorText);
+                bool enter = c.steps[0].key == VK_RETURN;
+                d.type(IDC_TO_BOX, enter ? "Ann Archer" : c.steps[0].command == IDC_ADDRESS ? "Ghost" : "ann archer; bob carter");
+                if (!enter) {
+                    d.type(IDC_CC_BOX, "Anna Baker"), d.type(IDC_SUBJECT_BOX, "Sales, Q1");
+                    d.type(IDC_MESSAGE_BOX, "The figures.");
+                }
+                for (const Step &step : c.steps) {
+                    if (step.key) d.key(step.key);
+                    else d.press(step.command);
+                }
+                // Send did not end it: the user gives up.
+                for (DWORD waited = 0; d.isOpen() && waited < 300; waited += kPollMs) Sleep(kPollMs);
+                if (d.isOpen()) d.press(IDCANCEL);
+                // The allocation that failed was one of a command's: the command gave up, changing
+                // nothing (or showing the mail system's error), and the user went on with the next.
+                if (run.failing() > allocationsBeforeDialog) outcome.seen.insert(Degradation::DialogCommandFailed);
+            });
+            outcome.code = UXDInitExportDestination(nullptr, 0, nullptr, host.with({}), &handle, &info);
+            run.disarm();
+            driver.noDialog = true;
+            driver.thread_.join();
+            if (handle && !static_cast<MAPIDestination *>(handle)->errorText) outcome.seen.insert(Degradation::SpareErrorText);
+            if (outcome.code == UXD_SUCCESS) {
+                UXDExportRequest request = {};
+                outcome.expect(UXDExportToDestination(handle, &request) == UXD_SUCCESS, "the send failed");
+                std::vector<SentMail> sent = mail->sent();
+                outcome.expect(sent.size() == 1 && sent[0] == *c.mail,
+                               "sent " + (sent.empty() ? "nothing" : describe(sent[0])) + ", the user's is " + describe(*c.mail));
+            } else {
+                outcome.expect(mail->sent().empty(), "a mail went out");
+            }
+            UXDTermExportDestination(handle, 0);
+            outcome.expect(mail->outstandingBuffers() == 0 && mail->outstandingObjects() == 0, "MAPI buffers or objects left");
+            mail->clearOutbox();
+            return outcome;
+        };
+        EXPECT_EQ(sweepAllocations(c.path, {Degradation::SpareErrorText, Degradation::DialogCommandFailed}, scenario,
+                                   c.clean).unexpected, 0u);
+    }
 }

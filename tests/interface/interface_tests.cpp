@@ -7,6 +7,7 @@
 #include <string>
 
 #include "allocation.h"
+#include "allocation_sweep.h"
 #include "catalogue.h"
 #include "iat_hook.h"
 #include "module_state.h"
@@ -128,27 +129,43 @@ TEST_F(Module, IsKeptPerLanguageButMadeAnewForLanguageZero) {
     EXPECT_TRUE(first && second && first != second) << "language 0: a new catalogue every call";
 }
 
-// Each allocation of a good run fails in turn: the call reports it, keeps nothing, leaks nothing.
+// Each allocation fails in turn: the call reports it (a catalogue that cannot be built is
+// null, never half made), closes what it opened, keeps nothing, and the next call succeeds.
 TEST_F(Module, EachFailingAllocationFailsTheCallCleanly) {
-    const struct { const char *what; int (*call)(); int failed; bool opened; } cases[] = {
-        {"UXDInitialize", [] { return int(UXDInitialize(0)); }, UXD_E_OUT_OF_MEMORY, false},
-        {"catalogue 0", [] { return int(!UXDGetExportDestinationsEx(0)); }, 1, true},
-        {"catalogue 0x0407", [] { return int(!UXDGetExportDestinationsEx(0x0407)); }, 1, true},
+    auto complete = [](const UXDDestinationCatalogue *c) {
+        return c && c->entryCount == 1 && c->entries[0] && std::string(c->entries[0]->name) == "MAPI" &&
+               std::string(c->entries[0]->description).compare(0, 5, "MAPI ") == 0;
     };
-    for (const auto &c : cases)
-        for (unsigned long nth = 0, allocations = 0; nth <= allocations; ++nth) {
-            SCOPED_TRACE(std::string(c.what) + ", allocation " + std::to_string(nth) + " fails");
-            ASSERT_TRUE(!c.opened || UXDInitialize(0) == UXD_SUCCESS) << "cannot start the module";
-            rmCalls = {};
-            allocation_fault::failAt(nth);  // 0: none fails, the allocations are only counted
-            EXPECT_EQ(c.call(), nth ? c.failed : 0) << "expected 0 on success, 1 for no catalogue";
-            allocations = nth ? allocations : allocation_fault::attempts();
-            ASSERT_GT(allocations, 0u) << "a good run allocates";
-            allocation_fault::reset();
-            EXPECT_EQ(rmCalls.terms, nth ? rmCalls.inits : 0) << "a session opened is closed";
-            EXPECT_EQ(c.call(), 0) << "a retry fails: the failed run was kept";
-            while (module.useCount > 0) UXDTerminate();
+    auto initialize = [&](SweepRun &run) {
+        SweepOutcome outcome;
+        rmCalls = {};
+        run.arm();
+        outcome.code = UXDInitialize(0);
+        run.disarm();
+        outcome.expect(outcome.code == UXD_SUCCESS || rmCalls.terms == rmCalls.inits, "a session left open");
+        outcome.expect(outcome.code != UXD_SUCCESS || std::string(module.defaultName) == "MAPI", "no default name");
+        while (module.useCount > 0) UXDTerminate();
+        outcome.expect(UXDInitialize(0) == UXD_SUCCESS, "a retry fails");
+        UXDTerminate();
+        return outcome;
+    };
+    EXPECT_EQ(sweepAllocations("UXDInitialize", {}, initialize).unexpected, 0u);
+    for (uint32_t language : {0x0407u, 0u}) {
+        auto build = [&](SweepRun &run) {
+            SweepOutcome outcome;
+            outcome.expect(UXDInitialize(0) == UXD_SUCCESS, "cannot start the module");
+            run.arm();
+            const UXDDestinationCatalogue *catalogue = UXDGetExportDestinationsEx(language);
+            run.disarm();
+            outcome.code = catalogue ? UXD_SUCCESS : UXD_E_OUT_OF_MEMORY;  // null is its way of saying 2
+            outcome.expect(!catalogue || complete(catalogue), "a catalogue with a text missing");
+            outcome.expect(complete(UXDGetExportDestinationsEx(language)), "a retry gives no whole catalogue");
+            UXDTerminate();
             catalogue::releaseAll();
-            EXPECT_EQ(allocation_fault::outstanding(), blocks) << "blocks left";
-        }
+            return outcome;
+        };
+        char path[32];
+        std::snprintf(path, sizeof path, "catalogue of language 0x%04X", language);
+        EXPECT_EQ(sweepAllocations(path, {}, build).unexpected, 0u);
+    }
 }

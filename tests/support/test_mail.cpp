@@ -1,6 +1,9 @@
 #include "test_mail.h"
 
+#include <algorithm>
 #include <fstream>
+#include <iterator>
+#include <regex>
 
 namespace {
 std::string makeFolder() {
@@ -101,4 +104,45 @@ std::vector<std::string> TestMail::outboxFiles() const {
     while (FindNextFileA(search, &found));
     FindClose(search);
     return files;
+}
+
+namespace {
+std::string field(const std::string &head, const std::string &name) {
+    std::smatch match;
+    return std::regex_search(head, match, std::regex("\n" + name + ": ([^\r]*)")) ? match[1].str() : "";
+}
+}  // namespace
+
+std::vector<SentMail> TestMail::sent() const {
+    std::vector<std::string> files = outboxFiles();
+    std::sort(files.begin(), files.end());  // message-0001.eml, ...
+    std::vector<SentMail> mails;
+    for (const std::string &path : files) {
+        std::ifstream in(path, std::ios::binary);
+        std::string eml(std::istreambuf_iterator<char>(in), {});
+        std::string head = "\n" + eml.substr(0, eml.find("\r\n\r\n"));
+        SentMail mail{field(head, "To"), field(head, "Cc"), field(head, "Subject"), "", {}};
+        const std::string textStart = "8bit\r\n\r\n";
+        std::size_t text = eml.find(textStart);
+        if (text != std::string::npos) {
+            text += textStart.size();
+            mail.body = eml.substr(text, eml.find("\r\n--=_uxdtestmail_part", text) - text);
+        }
+        std::regex name("attachment; filename=\"([^\"]*)\"");
+        for (std::sregex_iterator at(eml.begin(), eml.end(), name), end; at != end; ++at)
+            mail.attachments.push_back((*at)[1]);
+        mails.push_back(mail);
+    }
+    return mails;
+}
+
+void TestMail::clearOutbox() const {
+    for (const std::string &path : outboxFiles()) DeleteFileA(path.c_str());
+}
+
+std::string describe(const SentMail &mail) {
+    std::string files;
+    for (const std::string &file : mail.attachments) files += (files.empty() ? "" : ", ") + file;
+    return "To: " + mail.to + " | Cc: " + mail.cc + " | Subject: " + mail.subject + " | text: \"" + mail.body +
+           "\" | files: " + files;
 }

@@ -7,6 +7,17 @@
 #include <string>
 #include <vector>
 
+// A message as the test mail system wrote it to its outbox (ASCII texts).
+struct SentMail {
+    std::string to, cc, subject, body;      // the headers as written, the text part
+    std::vector<std::string> attachments;  // file names, in order
+    bool operator==(const SentMail &other) const {
+        return to == other.to && cc == other.cc && subject == other.subject && body == other.body &&
+               attachments == other.attachments;
+    }
+};
+std::string describe(const SentMail &mail);
+
 class TestMail {
 public:
     // A fresh folder with an empty log and outbox, and the given address book lines
@@ -26,6 +37,8 @@ public:
     const std::string &folder() const { return folder_; }
     std::string outbox() const { return folder_ + "outbox\\"; }
     std::vector<std::string> outboxFiles() const;
+    std::vector<SentMail> sent() const;  // every message in the outbox, oldest first
+    void clearOutbox() const;
 
     bool available() const { return module_ != nullptr; }
 

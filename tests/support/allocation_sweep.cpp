@@ -1,0 +1,160 @@
+// The allocation sweep and the table of degradations it allows; see allocation_sweep.h.
+#include "allocation_sweep.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "allocation.h"
+
+namespace {
+const struct {
+    Degradation what;
+    const char *name, *reason;
+} kPermitted[] = {
+    {Degradation::AttachmentUnnamed, "attachment name",
+     "an attachment whose name cannot be made goes without one; the mail client names it after its file"},
+    {Degradation::SpareErrorText, "spare error text", "setError cannot copy its text: the job's spare buffer keeps it whole"},
+    {Degradation::DecodedStringMissing, "decoded string",
+     "a string copy of a decoded record fails: that field is null, the job itself is unchanged"},
+    {Degradation::ConvertedStringMissing, "converted string", "a string or entry identifier of a pointer-form conversion cannot be had: that field is null"},
+    {Degradation::AddressBookCopyFailed, "address book E_FAIL",
+     "the address book's answer cannot be copied: E_FAIL, reported as -1 with its text; nothing is sent"},
+    {Degradation::DialogCommandFailed, "dialog command",
+     "a dialog command runs out of memory: it changes nothing and the dialog stays open for the user to go on"},
+};
+
+std::string describe(const SweepOutcome &outcome) {
+    std::string text = "code " + std::to_string(outcome.code);
+    for (Degradation d : outcome.seen) text += std::string("; ") + reasonFor(d);
+    for (const std::string &w : outcome.wrong) text += "; WRONG: " + w;
+    return text;
+}
+}  // namespace
+
+const char *reasonFor(Degradation degradation) {
+    for (const auto &row : kPermitted)
+        if (row.what == degradation) return row.reason;
+    return "?";
+}
+
+void SweepRun::arm() {
+    armed_ = true;
+    uxd::allocation_fault::failAt(failing_);  // 0 only counts
+}
+
+void SweepRun::disarm() {
+    if (!armed_) return;
+    attempts_ = uxd::allocation_fault::attempts();
+    uxd::allocation_fault::reset();
+    armed_ = false;
+}
+
+SweepCounts sweepAllocations(const std::string &path, const std::set<Degradation> &permitted,
+                             const std::function<SweepOutcome(SweepRun &)> &scenario, UXDResult cleanCode) {
+    SweepCounts counts;
+    counts.path = path;
+    const long blocks = uxd::allocation_fault::outstanding();
+    auto once = [&](unsigned long failing, unsigned long &attempts) {
+        if (std::getenv("UXD_SWEEP_VERBOSE")) std::printf("[%lu ms] ", (unsigned long)GetTickCount()), std::fflush(stdout);
+        SweepRun run(failing);
+        SweepOutcome outcome = scenario(run);
+        run.disarm();
+        attempts = run.attempts();
+        long left = uxd::allocation_fault::outstanding() - blocks;
+        outcome.expect(left == 0, std::to_string(left) + " module blocks left");
+        return outcome;
+    };
+    unsigned long allocations = 0;
+    SweepOutcome clean = once(0, allocations);
+    EXPECT_TRUE(clean.code == cleanCode && clean.seen.empty() && clean.wrong.empty())
+        << path << ", clean run: expected code " << cleanCode << " and nothing else, got " << describe(clean);
+    EXPECT_GT(allocations, 0u) << path << ": a clean run allocates";
+    const bool verbose = std::getenv("UXD_SWEEP_VERBOSE") != nullptr;  // every run, while one is studied
+    if (verbose) std::printf("%s, clean: %lu allocations, %s\n", path.c_str(), allocations, describe(clean).c_str());
+    for (unsigned long n = 1; n <= allocations; ++n) {
+        unsigned long attempts = 0;
+        SweepOutcome outcome = once(n, attempts);
+        if (verbose) std::printf("%s, allocation %lu: %s\n", path.c_str(), n, describe(outcome).c_str()), std::fflush(stdout);
+        ++counts.swept;
+        bool allowed = true;
+        for (Degradation d : outcome.seen) allowed = allowed && permitted.count(d);
+        if (outcome.wrong.empty() && outcome.seen.empty() && outcome.code == UXD_E_OUT_OF_MEMORY) {
+            ++counts.outOfMemory;
+        } else if (outcome.wrong.empty() && !outcome.seen.empty() && allowed) {
+            ++counts.degraded;
+            for (Degradation d : outcome.seen) ++counts.byKind[d];
+        } else {
+            ++counts.unexpected;
+            ADD_FAILURE() << path << ", allocation " << n << " of " << allocations << " fails: expected code 2 or a "
+                          << "permitted degradation, got " << describe(outcome);
+        }
+    }
+    std::string kinds;
+    for (const auto &kind : counts.byKind)
+        for (const auto &row : kPermitted)
+            if (row.what == kind.first) kinds += (kinds.empty() ? " (" : ", ") + std::string(row.name) + " " +
+                                                 std::to_string(kind.second);
+    std::printf("sweep %-40s %3lu allocations: %3lu gave 2, %3lu degraded%s, %lu unexpected\n", path.c_str(),
+                counts.swept, counts.outOfMemory, counts.degraded, kinds.empty() ? "" : (kinds + ")").c_str(),
+                counts.unexpected);
+    return counts;
+}
+
+namespace {
+template <class T>
+T fieldAt(const void *record, std::size_t offset) {
+    T value;
+    std::memcpy(&value, static_cast<const char *>(record) + offset, sizeof value);
+    return value;
+}
+
+std::pair<bool, std::string> stringAt(const void *text, bool wide) {
+    if (!text) return {false, ""};
+    if (!wide) return {true, static_cast<const char *>(text)};
+    const auto *units = static_cast<const UXDWideChar *>(text);
+    std::size_t length = 0;
+    while (units[length]) ++length;
+    return {true, std::string(static_cast<const char *>(text), length * sizeof(UXDWideChar))};
+}
+}  // namespace
+
+RecordSnapshot snapshotRecord(const void *record, bool wide) {
+    RecordSnapshot snapshot;
+    if (!record) return snapshot;
+    snapshot.structSize = fieldAt<uint16_t>(record, offsetof(MAPIDestinationOptions, structSize));
+    snapshot.nRecipients = fieldAt<uint16_t>(record, offsetof(MAPIDestinationOptions, nRecipients));
+    snapshot.flatSize = fieldAt<uint16_t>(record, offsetof(MAPIDestinationOptions, flatSize));
+    for (std::size_t field : {offsetof(MAPIDestinationOptions, toNames), offsetof(MAPIDestinationOptions, ccNames),
+                              offsetof(MAPIDestinationOptions, bccNames), offsetof(MAPIDestinationOptions, subject),
+                              offsetof(MAPIDestinationOptions, message), offsetof(MAPIDestinationOptions, profileName),
+                              offsetof(MAPIDestinationOptions, password)})
+        snapshot.strings.push_back(stringAt(fieldAt<const void *>(record, field), wide));
+    auto *table = fieldAt<const UXDRecipDesc *>(record, offsetof(MAPIDestinationOptions, recipients));
+    for (uint16_t i = 0; table && i < snapshot.nRecipients; ++i) {
+        snapshot.classes.push_back(table[i].ulRecipClass);
+        snapshot.strings.push_back(stringAt(table[i].lpszName, wide));
+        snapshot.strings.push_back(stringAt(table[i].lpszAddress, wide));
+        const char *id = static_cast<const char *>(table[i].lpEntryID);
+        snapshot.strings.push_back(id ? std::make_pair(true, std::string(id, table[i].ulEIDSize))
+                                      : std::make_pair(false, std::string()));
+    }
+    return snapshot;
+}
+
+void compareRecords(const RecordSnapshot &got, const RecordSnapshot &clean, Degradation missing,
+                    SweepOutcome &outcome) {
+    bool sameShape = got.structSize == clean.structSize && got.nRecipients == clean.nRecipients &&
+                     got.flatSize == clean.flatSize && got.classes == clean.classes &&
+                     got.strings.size() == clean.strings.size();
+    outcome.expect(sameShape, "the record's counts or classes differ from the clean run's");
+    for (std::size_t i = 0; sameShape && i < got.strings.size(); ++i) {
+        if (!got.strings[i].first && clean.strings[i].first) {
+            outcome.seen.insert(missing);
+            continue;
+        }
+        outcome.expect(got.strings[i] == clean.strings[i], "string " + std::to_string(i) + " of the record differs");
+    }
+}
