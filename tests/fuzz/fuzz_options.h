@@ -42,8 +42,9 @@ struct Content {
 // seven texts, a count byte (255: 255 more than a following 16-bit value, up to 2047), then
 // each entry: 32-bit reserved word and class, name, address, identifier.
 //   text: a tag byte; tag & 3 = 0 null, 1 the next tag >> 2 bytes, 2 a length byte and as many
-//         bytes, 3 a 16-bit length, a chunk length byte and the chunk, repeated to the length
-//         (large texts from short inputs). A text ends at its first NUL, as a C string does.
+//         bytes, 3 a length (16 bits when tag & 4, else a byte), a chunk length byte and the
+//         chunk, repeated to the length: large texts from short inputs, but seldom, since they
+//         are slow to convert. A text ends at its first NUL, as a C string does.
 //   identifier: a tag byte; tag & 3 = 0 none (size 0, null), 1 a 32-bit size and a null
 //         pointer, 2 a length byte and as many bytes, 3 a 16-bit size and a first byte, the
 //         following bytes counting up from it.
@@ -84,7 +85,7 @@ private:
         case 1: s = in.takeBytes(tag >> 2); break;
         case 2: s = in.takeBytes(in.take<uint8_t>()); break;
         default: {
-            uint16_t length = in.take<uint16_t>();
+            uint16_t length = tag & 4 ? in.take<uint16_t>() : in.take<uint8_t>();
             std::string chunk = in.takeBytes(in.take<uint8_t>());
             if (chunk.empty()) chunk = "x";
             while (s.size() < length) s += chunk;

@@ -93,7 +93,7 @@ def text(s):
 
 
 def repeated(length, chunk):
-    return b"\x03" + struct.pack("<HB", length, len(chunk)) + chunk
+    return b"\x07" + struct.pack("<HB", length, len(chunk)) + chunk
 
 
 NO_ID = b"\x00"
