@@ -33,15 +33,19 @@ test: test-native test-win64
 demo: build-win64
 	@scripts/demo $(WIN)/bin $(PREFIX)
 
-# Fuzzes the options reader and conversions (native build, clang): new inputs go to a work
-# corpus under build/, findings to build/native/fuzz/; the committed seeds stay as they are.
+# Fuzzes every reader of host bytes, FUZZ_SECONDS each (native build, clang): new inputs go
+# to a work corpus per target under build/, findings to build/native/fuzz/NAME-*; the
+# committed seeds stay as they are. Stops at the first target with a finding.
 FUZZ_SECONDS ?= 600
+FUZZ_TARGETS := options round_trip recipient_text allocation_failure
 FUZZ_DIR := $(NAT)/fuzz
 .PHONY: fuzz
 fuzz: build-native
-	mkdir -p $(FUZZ_DIR)/work
-	$(NAT)/bin/options_fuzzer -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
-	  -artifact_prefix=$(FUZZ_DIR)/ $(FUZZ_DIR)/work tests/fuzz/corpus
+	@for t in $(FUZZ_TARGETS); do \
+	  mkdir -p $(FUZZ_DIR)/work/$$t && echo "== $$t, $(FUZZ_SECONDS) s" && \
+	  $(NAT)/bin/$${t}_fuzzer -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
+	    -artifact_prefix=$(FUZZ_DIR)/$$t- $(FUZZ_DIR)/work/$$t tests/fuzz/corpus/$$t || exit 1; \
+	done
 
 clean:
 	rm -rf build

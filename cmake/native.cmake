@@ -20,23 +20,35 @@ target_include_directories(uxdmapi_neutral PUBLIC include src/support src/job sr
 
 add_subdirectory(tests/native)
 
-# The options reader and conversions take blocks that hosts stored: libFuzzer feeds them
-# damaged ones. The code under test is compiled into the fuzzer itself, with its coverage.
+# Every reader of host bytes is fuzzed: libFuzzer takes one entry point per program, so each
+# target is its own executable, with the code under test compiled in for its coverage. Each
+# gets a short, repeatable run in the tests; new inputs go to a scratch directory under
+# build/, never into the committed seeds of tests/fuzz/corpus/NAME.
 if(CMAKE_CXX_COMPILER_ID MATCHES "Clang")
-  add_executable(options_fuzzer tests/fuzz/options_fuzzer.cpp
+  set(UXD_FUZZED_SOURCES
     src/support/allocation.cpp
+    src/mail/recipient_text.cpp
     src/options/flat_block.cpp
     src/options/encoded_options.cpp
     src/options/options_conversion.cpp
-    src/options/free_options.cpp
-    tests/native/codepage_standin.cpp)
-  target_include_directories(options_fuzzer PRIVATE include src/support src/options tests/native)
-  target_compile_options(options_fuzzer PRIVATE -fsanitize=fuzzer,address,undefined
-    -fno-sanitize-recover=all)
-  target_link_options(options_fuzzer PRIVATE -fsanitize=fuzzer,address,undefined)
-  # A short, repeatable run; new inputs go to a scratch directory, not to the committed corpus.
-  set(UXD_FUZZ_SMOKE ${CMAKE_BINARY_DIR}/fuzz/smoke)
-  add_test(NAME options_fuzzer_smoke COMMAND sh -c
-    "rm -rf '${UXD_FUZZ_SMOKE}' && mkdir -p '${UXD_FUZZ_SMOKE}' && exec '$<TARGET_FILE:options_fuzzer>' -runs=20000 -seed=1 -artifact_prefix='${UXD_FUZZ_SMOKE}/' '${UXD_FUZZ_SMOKE}' '${CMAKE_SOURCE_DIR}/tests/fuzz/corpus'")
-  set_tests_properties(options_fuzzer_smoke PROPERTIES TIMEOUT 300)
+    src/options/free_options.cpp)
+  # The stand-in code page is not under test: built without coverage, it does not slow the
+  # targets' big texts down nor pose as coverage of the module.
+  add_library(uxd_fuzz_codepage STATIC tests/native/codepage_standin.cpp)
+  target_include_directories(uxd_fuzz_codepage PRIVATE include src/options)
+  function(uxd_add_fuzzer name smoke_runs)
+    add_executable(${name}_fuzzer tests/fuzz/${name}_fuzzer.cpp ${UXD_FUZZED_SOURCES})
+    target_include_directories(${name}_fuzzer PRIVATE include src/support src/mail src/options tests/native tests/fuzz)
+    target_compile_options(${name}_fuzzer PRIVATE -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all)
+    target_link_options(${name}_fuzzer PRIVATE -fsanitize=fuzzer,address,undefined)
+    target_link_libraries(${name}_fuzzer PRIVATE uxd_fuzz_codepage)
+    set(scratch ${CMAKE_BINARY_DIR}/fuzz/smoke/${name})
+    add_test(NAME ${name}_fuzzer_smoke COMMAND sh -c
+      "rm -rf '${scratch}' && mkdir -p '${scratch}' && exec '$<TARGET_FILE:${name}_fuzzer>' -runs=${smoke_runs} -seed=1 -artifact_prefix='${scratch}/' '${scratch}' '${CMAKE_SOURCE_DIR}/tests/fuzz/corpus/${name}'")
+    set_tests_properties(${name}_fuzzer_smoke PROPERTIES TIMEOUT 300)
+  endfunction()
+  uxd_add_fuzzer(options 20000)
+  uxd_add_fuzzer(round_trip 1000)
+  uxd_add_fuzzer(recipient_text 20000)
+  uxd_add_fuzzer(allocation_failure 1000)
 endif()

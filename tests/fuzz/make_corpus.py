@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
-"""Writes the seed corpus of options_fuzzer: the reference flat blocks, packed here field by
-field (independently of the C++ code), plus a double-byte one. Run from anywhere; the files
-land beside this script in corpus/."""
+"""Writes the seed corpora of the fuzz targets into corpus/NAME beside this script (run from
+anywhere): for options, the reference flat blocks packed here field by field (independently
+of the C++ code) plus a double-byte one; for round_trip and allocation_failure, records in
+the input format of fuzz_options.h; for recipient_text, texts with capacities."""
 import os
 import struct
 
@@ -81,12 +82,97 @@ def blocks():
     yield "double_byte_wide_144", dbcs
 
 
-def main():
-    here = os.path.join(os.path.dirname(os.path.abspath(__file__)), "corpus")
+# ---- records in the input format of fuzz_options.h ----
+
+def text(s):
+    if s is None:
+        return b"\x00"
+    if len(s) < 64:
+        return bytes([1 | len(s) << 2]) + s
+    return b"\x02" + bytes([len(s)]) + s
+
+
+def repeated(length, chunk):
+    return b"\x07" + struct.pack("<HB", length, len(chunk)) + chunk
+
+
+NO_ID = b"\x00"
+
+
+def size_without_bytes(size):
+    return b"\x01" + struct.pack("<I", size)
+
+
+def id_bytes(data):
+    return b"\x02" + bytes([len(data)]) + data
+
+
+def counting_id(size, first):
+    return b"\x03" + struct.pack("<HB", size, first)
+
+
+def record(texts_, entries=(), double_byte=False):
+    out = bytes([1 if double_byte else 0]) + b"".join(texts_)
+    count = len(entries)
+    out += bytes([count]) if count < 255 else b"\xff" + struct.pack("<H", count - 255)
+    for reserved, recip_class, name, address, ident in entries:
+        out += struct.pack("<II", reserved, recip_class) + name + address + ident
+    return out
+
+
+def records():
+    empty = [text(b"")] * 7
+    yield "all_null", record([text(None)] * 7)
+    yield "all_empty", record(empty)
+    yield "one_recipient", record([text(b"Ann")] + empty[1:],
+                                  [(0, 1, text(b"Ann"), text(b"SMTP:a@b.c"), id_bytes(bytes(range(0xE0, 0xF0))))])
+    yield "identifiers_1252", record(
+        [text(b"Ann; Bob"), text(None), text(b""), text("Grüße €".encode("cp1252")), text(b"Hi\r\n"),
+         text(b"Outlook"), text(b"pw")],
+        [(5, 1, text("Jürgen".encode("cp1252")), text(b"SMTP:j@x"), id_bytes(b"\x01\xff\x00")),
+         (0, 3, text(None), text(None), size_without_bytes(7)),
+         (0, 2, text(b"Cy"), text(None), id_bytes(b"")),
+         (0, 0, text(b"Di"), text(None), counting_id(300, 0xF0))])
+    # A lead byte with a trail, a lone lead at the end, and one before a non-trail byte.
+    yield "double_byte", record(
+        [text(b"\x81\x40\x81\x41ab\x9f"), text(b"\x81\x0a"), text(b"\x80\xa0"), text(None), text(b""),
+         text(None), text(None)],
+        [(0, 2, text(b"\x82\x50"), text(b"q\x9f"), NO_ID)], double_byte=True)
+    # 65535 bytes exactly, then one byte more; wide, the strings pass 65535 from 32724 on.
+    for length in (65454, 65455, 32723, 32724):
+        yield "message_%d" % length, record(empty[:4] + [repeated(length, b"m")] + empty[5:])
+    yield "identifier_filling_the_block", record(empty, [(0, 1, text(None), text(None), counting_id(65535 - 81 - 40, 0))])
+    yield "many_entries", record(empty, [(i, i % 4, text(b"n%d" % i), text(None), NO_ID) for i in range(300)])
+
+
+# ---- recipient texts: capacity choice, stop choice, flags, text ----
+
+def recipient_texts():
+    def seed(capacity, text_, stop=0, flags=0):
+        return struct.pack("<HBB", capacity, stop, flags) + text_
+    yield "trims_and_skips", seed(200, b"  sales ;;support  ;")
+    yield "separators_only", seed(5, b"; ;  ;;")
+    yield "tabs_stay", seed(30, b"Ann\t; \tBob", stop=1, flags=1)
+    yield "exact_fit", seed(9, b"Ann;Bob")
+    yield "one_short", seed(8, b"Ann;Bob;Cy", flags=1)
+    yield "no_room", seed(0, b"Ann")
+
+
+def write(target, seeds):
+    here = os.path.join(os.path.dirname(os.path.abspath(__file__)), "corpus", target)
     os.makedirs(here, exist_ok=True)
-    for name, data in blocks():
+    for name, data in seeds:
         with open(os.path.join(here, name + ".bin"), "wb") as f:
             f.write(bytes(data))
+
+
+def main():
+    write("options", blocks())
+    write("round_trip", records())
+    # The failing allocation's choice comes first: the first allocation, and a later one.
+    write("allocation_failure", (("%s_%d" % (name, choice), struct.pack("<H", choice) + data)
+                                 for name, data in records() for choice in (0, 7)))
+    write("recipient_text", recipient_texts())
 
 
 if __name__ == "__main__":

@@ -2,8 +2,6 @@
 // sees reads past it. structSize is forced to 70 and flatSize to nonzero: a pointer-form record
 // would be full of wild pointers. The first byte's low bit picks the toy double-byte page.
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <memory>
 
@@ -11,17 +9,17 @@
 #include "byte_fields.h"
 #include "codepage_standin.h"
 #include "flat_block.h"
+#include "fuzz_input.h"
 #include "options_conversion.h"
 
 extern "C" UXDResult UXDFreeDestinationOptions(uint32_t reserved, MAPIDestinationOptions *record) noexcept;
 
 using namespace uxd;
+using uxd_fuzz::check;
 
 namespace {
 
 constexpr std::size_t kFlatSizeAt = offsetof(MAPIDestinationOptions, flatSize);
-
-void check(bool ok, const char *why) { if (!ok) (std::fprintf(stderr, "options_fuzzer: %s\n", why), std::abort()); }
 
 // Reads a block and then every byte the view designates, so that ASan checks those too.
 bool readAndTouch(const void *block, TextWidth width, FlatBlockView &view) {

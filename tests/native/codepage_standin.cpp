@@ -41,7 +41,11 @@ int wideToBytes(uint16_t unit, unsigned char bytes[2]) {
         bytes[1] = static_cast<unsigned char>(0x40 + (unit - kFirstDouble) % kTrails);
         return 2;
     }
-    bytes[0] = unit < 0x80 || (unit >= 0xA0 && unit <= 0xFF) ? static_cast<unsigned char>(unit) : '?';
+    bytes[0] = '?';
+    if (unit < 0x80 || (unit >= 0xA0 && unit <= 0xFF)) {
+        bytes[0] = static_cast<unsigned char>(unit);
+        return 1;  // no unit of the 0x80-0x9F table is below 0x100 outside 0x80-0x9F
+    }
     for (unsigned i = 0; i < 32; ++i)
         if (kHigh1252[i] == unit && !isLead(static_cast<unsigned char>(0x80 + i)))
             bytes[0] = static_cast<unsigned char>(0x80 + i);

@@ -1,0 +1,139 @@
+// libFuzzer: the calls a host makes with its options (encode, read back, the four conversions,
+// release) run once cleanly and once with the Nth allocation failing, N chosen by the input.
+// Every call must then give what the clean run gave, or code 2, or -- a pointer-form
+// conversion only -- a string or identifier left null; and nothing may be left behind.
+// Input: a 16-bit choice of N, then a record as fuzz_options.h reads it.
+#include <cstdint>
+#include <string>
+
+#include "codepage_standin.h"
+#include "encoded_options.h"
+#include "fuzz_options.h"
+#include "options_conversion.h"
+
+using namespace uxd;
+using namespace uxd_fuzz;
+
+namespace {
+
+constexpr UXDResult kNotRun = -100;  // an earlier call failed, so there was nothing to call it on
+
+struct Run {
+    UXDResult encoded = kNotRun, widened = kNotRun, narrowed = kNotRun;
+    std::string block, wideBlock, ansiBlock;  // the flat results, byte for byte
+    UXDResult widePointers = kNotRun, ansiPointers = kNotRun;
+    Content wideRecord, ansiRecord;
+};
+
+std::string bytesOf(const void *block) {
+    return std::string(static_cast<const char *>(block), readField<uint16_t>(block, kFlatSizeField));
+}
+
+// After a failure no result may be handed out, nor the size out-value touched.
+template <class Source, class Result>
+UXDResult convert(UXDResult (*f)(const Source *, Result **, uint16_t *), const void *source,
+                  OwnedRecord<Result> &result, const char *what) {
+    Result *made = nullptr;
+    uint16_t size = 0xBEEF;
+    UXDResult r = f(static_cast<const Source *>(source), &made, &size);
+    result.reset(made);
+    check(r == UXD_SUCCESS || (!made && size == 0xBEEF), "%s: code %d with a result or a size", what, r);
+    return r;
+}
+
+void runFlat(const InputRecord &input, Run &run) {
+    unsigned char *made = nullptr;
+    uint16_t size = 0xBEEF;
+    run.encoded = encodeOptions(input.texts, input.table.data(), input.count(), &made, &size);
+    OwnedBlock block(made);
+    check(run.encoded == UXD_SUCCESS || (!made && size == 0xBEEF), "encoding: code %d with a block or a size",
+          run.encoded);
+    if (run.encoded != UXD_SUCCESS) return;
+    FlatBlockView view;
+    check(readFlatBlock(made, TextWidth::Ansi, &view) == UXD_SUCCESS, "an encoded block does not read back");
+    run.block = bytesOf(made);
+    OwnedRecord<MAPIDestinationOptionsW> wide;
+    run.widened = convert(convertOptionsA2W, made, wide, "flat ANSI to wide");
+    if (run.widened != UXD_SUCCESS) return;
+    run.wideBlock = bytesOf(wide.get());
+    OwnedRecord<MAPIDestinationOptions> ansi;
+    run.narrowed = convert(convertOptionsW2A, wide.get(), ansi, "flat wide to ANSI");
+    if (run.narrowed == UXD_SUCCESS) run.ansiBlock = bytesOf(ansi.get());
+}
+
+void runPointers(const InputRecord &input, Run &run) {
+    OwnedRecord<MAPIDestinationOptionsW> wide;
+    run.widePointers = convert(convertOptionsA2W, &input.record, wide, "pointer-form ANSI to wide");
+    if (run.widePointers != UXD_SUCCESS) return;
+    run.wideRecord = contentOf(wide.get(), TextWidth::Wide);
+    OwnedRecord<MAPIDestinationOptions> ansi;
+    run.ansiPointers = convert(convertOptionsW2A, wide.get(), ansi, "pointer-form wide to ANSI");
+    if (run.ansiPointers == UXD_SUCCESS) run.ansiRecord = contentOf(ansi.get(), TextWidth::Ansi);
+}
+
+Run runAll(const InputRecord &input) {
+    Run run;
+    runFlat(input, run);
+    runPointers(input, run);
+    return run;
+}
+
+class Comparison {
+public:
+    Comparison(const Run &clean, const Run &faulted, unsigned long n) : clean_(clean), faulted_(faulted), n_(n) {}
+
+    // Checks each call against the clean run; says how many failures showed.
+    int noticed() {
+        if (bothSucceeded(clean_.encoded, faulted_.encoded, "encoding"))
+            check(faulted_.block == clean_.block, "allocation %lu failing changed the encoded block", n_);
+        if (bothSucceeded(clean_.widened, faulted_.widened, "flat ANSI to wide"))
+            check(faulted_.wideBlock == clean_.wideBlock, "allocation %lu failing changed the wide block", n_);
+        if (bothSucceeded(clean_.narrowed, faulted_.narrowed, "flat wide to ANSI"))
+            check(faulted_.ansiBlock == clean_.ansiBlock, "allocation %lu failing changed the ANSI block", n_);
+        if (bothSucceeded(clean_.widePointers, faulted_.widePointers, "pointer-form ANSI to wide"))
+            shown_ += checkContent(clean_.wideRecord, faulted_.wideRecord, TextMatch::Exact, true, "wide record");
+        if (bothSucceeded(clean_.ansiPointers, faulted_.ansiPointers, "pointer-form wide to ANSI"))
+            shown_ += checkContent(clean_.ansiRecord, faulted_.ansiRecord, TextMatch::Exact, true, "ANSI record");
+        return shown_;
+    }
+
+private:
+    bool bothSucceeded(UXDResult clean, UXDResult faulted, const char *what) {
+        if (faulted == kNotRun) return false;
+        check(faulted == clean || faulted == UXD_E_OUT_OF_MEMORY,
+              "%s with allocation %lu failing: expected code %d or 2, got %d", what, n_, clean, faulted);
+        shown_ += faulted != clean;
+        return faulted == UXD_SUCCESS;
+    }
+
+    const Run &clean_, &faulted_;
+    unsigned long n_;
+    int shown_ = 0;
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+    FuzzInput in(data, size);
+    const uint16_t choice = in.take<uint16_t>();
+    const InputRecord input(in);
+    codepage_standin::use(input.doubleByte ? codepage_standin::CodePage::ToyDoubleByte
+                                           : codepage_standin::CodePage::Windows1252);
+    const long before = allocation_fault::outstanding();
+    allocation_fault::reset();
+    const Run clean = runAll(input);
+    const unsigned long attempts = allocation_fault::attempts();  // at least the pointer-form record
+    check(allocation_fault::outstanding() == before, "the clean run left blocks behind");
+
+    const unsigned long n = 1 + choice % attempts;
+    allocation_fault::failAt(n);
+    const Run faulted = runAll(input);
+    const unsigned long reached = allocation_fault::attempts();
+    allocation_fault::reset();
+    check(reached >= n, "allocation %lu of %lu was never attempted: the runs differ", n, attempts);
+    check(allocation_fault::outstanding() == before, "allocation %lu of %lu failing left %ld blocks behind", n,
+          attempts, allocation_fault::outstanding() - before);
+    check(Comparison(clean, faulted, n).noticed() > 0,
+          "allocation %lu of %lu failed and no call gave code 2 or left a field null", n, attempts);
+    return 0;
+}
