@@ -8,13 +8,13 @@ endif()
 add_library(uxdmapi_neutral STATIC
   src/support/allocation.cpp
   src/support/format_text.cpp
-  src/job/attachment_name.cpp
-  src/mail/recipient_text.cpp
+  src/model/attachment_name.cpp
+  src/model/recipient_text.cpp
   src/options/flat_block.cpp
   src/options/encoded_options.cpp
   src/options/options_conversion.cpp
   src/options/free_options.cpp)
-target_include_directories(uxdmapi_neutral PUBLIC include src/support src/job src/mail src/options)
+target_include_directories(uxdmapi_neutral PUBLIC include src/support src/model src/options)
 # The options conversions leave the code page (codepage.h) to the program that links the
 # library: natively that is the stand-in of tests/native/codepage_standin.cpp.
 
@@ -27,7 +27,7 @@ add_subdirectory(tests/native)
 if(CMAKE_CXX_COMPILER_ID MATCHES "Clang")
   set(UXD_FUZZED_SOURCES
     src/support/allocation.cpp
-    src/mail/recipient_text.cpp
+    src/model/recipient_text.cpp
     src/options/flat_block.cpp
     src/options/encoded_options.cpp
     src/options/options_conversion.cpp
@@ -38,7 +38,7 @@ if(CMAKE_CXX_COMPILER_ID MATCHES "Clang")
   target_include_directories(uxd_fuzz_codepage PRIVATE include src/options)
   function(uxd_add_fuzzer name smoke_runs)
     add_executable(${name}_fuzzer tests/fuzz/${name}_fuzzer.cpp ${UXD_FUZZED_SOURCES})
-    target_include_directories(${name}_fuzzer PRIVATE include src/support src/mail src/options tests/native tests/fuzz)
+    target_include_directories(${name}_fuzzer PRIVATE include src/support src/model src/options tests/native tests/fuzz)
     target_compile_options(${name}_fuzzer PRIVATE -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all)
     target_link_options(${name}_fuzzer PRIVATE -fsanitize=fuzzer,address,undefined)
     target_link_libraries(${name}_fuzzer PRIVATE uxd_fuzz_codepage)

@@ -32,34 +32,29 @@ set(UXD_RC_INCLUDES ${UXD_RES}/resource_ids.h ${UXD_RES}/version.rc)
 set_source_files_properties(src/resources/uxdmapi.rc src/resources/de/pelmo0407.rc
   PROPERTIES OBJECT_DEPENDS "${UXD_RC_INCLUDES}")
 
-# --- the plug-in ---------------------------------------------------------------------
-add_library(uxdmapi_core STATIC
-  src/support/allocation.cpp
-  src/interface/module_state.cpp
-  src/interface/lifecycle.cpp
-  src/interface/catalogue.cpp
-  src/support/format_text.cpp
-  src/job/attachment_name.cpp
-  src/job/export_job.cpp
-  src/job/job_operations.cpp
-  src/options/free_options.cpp
-  src/options/flat_block.cpp
-  src/options/encoded_options.cpp
-  src/options/options_conversion.cpp
-  src/options/codepage_win32.cpp
-  src/options/gather_recipients.cpp
-  src/options/options_exports.cpp
-  src/mail/recipient_text.cpp
-  src/mail/recipient.cpp
-  src/mail/simple_mapi.cpp
-  src/mail/address_book.cpp
-  src/mail/resolution.cpp
-  src/job/setup.cpp
-  src/job/export.cpp
-  src/dialog/send_mail_dialog.cpp
-  src/dialog/address_entries.cpp)
-target_include_directories(uxdmapi_core PUBLIC include src/support src/interface src/resources
-  src/job src/options src/mail src/dialog)
+# --- the plug-in, one static library per layer ---------------------------------------
+# Each layer sees only the headers of the layers it links: an include that climbs up does
+# not compile. docs/architecture.md draws the layers and the arrows between them.
+add_library(uxd_host_records INTERFACE)  # the records hosts exchange with the module
+target_include_directories(uxd_host_records INTERFACE include)
+add_library(uxd_resource_ids INTERFACE)
+target_include_directories(uxd_resource_ids INTERFACE src/resources)
+
+function(uxd_layer name dir)
+  cmake_parse_arguments(L "" "" "SOURCES;PUBLIC;PRIVATE" ${ARGN})
+  add_library(${name} STATIC ${L_SOURCES})
+  target_include_directories(${name} PUBLIC src/${dir})
+  target_link_libraries(${name} PUBLIC ${L_PUBLIC} PRIVATE ${L_PRIVATE})
+endfunction()
+
+uxd_layer(uxd_support support
+  SOURCES src/support/allocation.cpp src/support/format_text.cpp)
+uxd_layer(uxd_model model
+  SOURCES src/model/module_state.cpp src/model/catalogue.cpp src/model/export_job.cpp
+    src/model/job_operations.cpp src/model/attachment_name.cpp src/model/mapi_functions.cpp
+    src/model/recipient.cpp src/model/recipient_text.cpp
+  PUBLIC uxd_support uxd_host_records rmlocale
+  PRIVATE uxd_resource_ids user32)
 
 # MAPI32.DLL's ordinal 139, imported by number: an import library made from a .def.
 set(UXD_MAPI32_ORDINALS ${CMAKE_BINARY_DIR}/lib/libmapi32_ordinals.a)
@@ -69,16 +64,42 @@ add_custom_command(OUTPUT ${UXD_MAPI32_ORDINALS}
           -l ${UXD_MAPI32_ORDINALS}
   DEPENDS ${CMAKE_SOURCE_DIR}/src/mail/mapi32_ordinals.def)
 add_custom_target(mapi32_ordinals DEPENDS ${UXD_MAPI32_ORDINALS})
-add_dependencies(uxdmapi_core mapi32_ordinals)
-target_link_libraries(uxdmapi_core PUBLIC rmlocale user32 ${UXD_MAPI32_ORDINALS})
+
+uxd_layer(uxd_mail mail
+  SOURCES src/mail/simple_mapi.cpp src/mail/address_book.cpp src/mail/resolution.cpp
+    src/mail/gather_recipients.cpp
+  PUBLIC uxd_model
+  PRIVATE uxd_resource_ids ${UXD_MAPI32_ORDINALS})
+add_dependencies(uxd_mail mapi32_ordinals)
+uxd_layer(uxd_options options
+  SOURCES src/options/flat_block.cpp src/options/encoded_options.cpp src/options/options_conversion.cpp
+    src/options/codepage_win32.cpp src/options/free_options.cpp src/options/job_options.cpp
+  PUBLIC uxd_model
+  PRIVATE uxd_mail)
+uxd_layer(uxd_dialog dialog
+  SOURCES src/dialog/send_mail_dialog.cpp src/dialog/address_entries.cpp
+  PUBLIC uxd_model
+  PRIVATE uxd_mail uxd_resource_ids user32)
+uxd_layer(uxd_flows flows
+  SOURCES src/flows/module_lifecycle.cpp src/flows/setup.cpp src/flows/export.cpp src/flows/teardown.cpp
+  PUBLIC uxd_model
+  PRIVATE uxd_mail uxd_options uxd_dialog uxd_resource_ids)
+uxd_layer(uxd_exports exports
+  SOURCES src/exports/dllmain.cpp src/exports/module_exports.cpp src/exports/job_exports.cpp
+    src/exports/options_exports.cpp
+  PRIVATE uxd_flows uxd_options)
+
+# Every layer at once, for the tests, which look inside each.
+add_library(uxdmapi_core INTERFACE)
+target_link_libraries(uxdmapi_core INTERFACE uxd_exports uxd_flows uxd_dialog uxd_options uxd_mail uxd_model
+  uxd_resource_ids)
 
 add_library(uxdmapi SHARED
-  src/interface/dllmain.cpp
-  src/interface/uxdmapi.def
+  src/exports/uxdmapi.def
   src/resources/uxdmapi.rc)
 set_target_properties(uxdmapi PROPERTIES PREFIX "")
 target_include_directories(uxdmapi PRIVATE ${UXD_RES})
-target_link_libraries(uxdmapi PRIVATE $<LINK_LIBRARY:WHOLE_ARCHIVE,uxdmapi_core>)
+target_link_libraries(uxdmapi PRIVATE $<LINK_LIBRARY:WHOLE_ARCHIVE,uxd_exports>)
 
 # --- the reference host --------------------------------------------------------------
 set(UXD_HOST_SOURCES src/host/command_line.cpp src/host/options_builder.cpp src/host/options_file.cpp

@@ -7,8 +7,6 @@
 
 namespace uxd {
 
-SimpleMapiTable simpleMapi;
-
 namespace {
 
 constexpr UINT kQuietErrorMode = SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX;  // 0x8001
@@ -68,11 +66,6 @@ UXDResult bindSimpleMapi(MAPIDestination &job) noexcept {
         }
     }
     return job.reportMapiResult(0, rc, "MAPILogon");
-}
-
-void logoffSimpleMapi(MAPIDestination &job) noexcept {
-    if (simpleMapi.logoff && job.session)
-        simpleMapi.logoff(job.session, static_cast<ULONG>(reinterpret_cast<ULONG_PTR>(job.parentWindow)), 0, 0);
 }
 
 }  // namespace uxd

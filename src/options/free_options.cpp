@@ -38,8 +38,3 @@ void uxd::releaseOptionsRecord(void *options) noexcept {
     if (isPointerForm(record)) releaseOwnedParts(record);
     releaseSecret(record);
 }
-
-extern "C" UXDResult UXD_CALL UXDFreeDestinationOptions(uint32_t, MAPIDestinationOptions *record) noexcept {
-    uxd::releaseOptionsRecord(record);
-    return UXD_SUCCESS;
-}

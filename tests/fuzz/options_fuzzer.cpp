@@ -12,7 +12,6 @@
 #include "fuzz_input.h"
 #include "options_conversion.h"
 
-extern "C" UXDResult UXDFreeDestinationOptions(uint32_t reserved, MAPIDestinationOptions *record) noexcept;
 
 using namespace uxd;
 using uxd_fuzz::check;
@@ -46,7 +45,7 @@ void convert(UXDResult (*f)(const Source *, Result **, uint16_t *), const unsign
     check(size == readField<uint16_t>(result, kFlatSizeAt), "the size out-value is not the flatSize");
     FlatBlockView view;
     check(readAndTouch(result, resultWidth, view), "a conversion result does not read back");
-    UXDFreeDestinationOptions(0, reinterpret_cast<MAPIDestinationOptions *>(result));
+    uxd::releaseOptionsRecord(result);
 }
 
 }  // namespace

@@ -12,8 +12,6 @@
 #include "flat_block.h"
 #include "options_conversion.h"
 
-extern "C" UXDResult UXDFreeDestinationOptions(uint32_t reserved, MAPIDestinationOptions *record) noexcept;
-
 using namespace uxd;
 
 namespace {
@@ -94,7 +92,7 @@ Converted convert(UXDResult (*f)(const Source *, Result **, uint16_t *), Bytes s
     EXPECT_EQ(size, get(result, 68, 2)) << "the size out-value is the result's flatSize";
     const auto *p = reinterpret_cast<const unsigned char *>(result);
     Converted out{code, Bytes(p, p + (size ? size : 70))};
-    UXDFreeDestinationOptions(0, reinterpret_cast<MAPIDestinationOptions *>(result));
+    uxd::releaseOptionsRecord(result);
     return out;
 }
 Converted a2w(const Bytes &b) { return convert(convertOptionsA2W, b); }
@@ -176,7 +174,7 @@ TEST(Options, PointerFormRecordsConvertWithANullSize) {
     const UXDRecipDesc e = ansi->recipients[0];
     EXPECT_STREQ(e.lpszName, "Ann");
     EXPECT_TRUE(e.ulRecipClass == 1 && !e.lpszAddress && !e.ulEIDSize && !e.lpEntryID) << "class, address, identifier";
-    UXDFreeDestinationOptions(0, ansi);
+    uxd::releaseOptionsRecord(ansi);
 
     unsigned char id[4] = {9, 8, 7, 6};
     UXDRecipDesc entry = recipient(0, 1, "Ann", nullptr, 4, id);
@@ -187,7 +185,7 @@ TEST(Options, PointerFormRecordsConvertWithANullSize) {
     ASSERT_EQ(first.ulEIDSize, 4u);
     EXPECT_NE(first.lpEntryID, static_cast<void *>(id)) << "the identifier is a copy of its own";
     EXPECT_EQ(std::memcmp(first.lpEntryID, id, 4), 0);
-    UXDFreeDestinationOptions(0, reinterpret_cast<MAPIDestinationOptions *>(wide));
+    uxd::releaseOptionsRecord(wide);
     EXPECT_EQ(Bytes(id, id + 4), Bytes({9, 8, 7, 6})) << "freeing the result leaves the source's identifier";
 }
 

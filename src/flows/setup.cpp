@@ -1,5 +1,7 @@
-// Setting an export job up for the host (silently from destination options, or through the
-// Send Mail dialog) and ending it.
+// Setting an export job up for the host: silently from destination options, or through the
+// Send Mail dialog.
+#include "setup.h"
+
 #include <windows.h>
 
 #include <clocale>
@@ -183,14 +185,12 @@ UXDResult setUp(MAPIDestination &job, const MAPIDestinationOptions *options) noe
 
 }  // namespace
 
-extern "C" {
+namespace uxd {
 
-UXDResult UXD_CALL UXDInitExportDestination(void *parent, uint32_t, const MAPIDestinationOptions *options,
-                                            const UXDExportRecord *exportRecord, void **jobOut,
-                                            UXDJobInfo **infoBlock) noexcept {
-    if (jobOut) *jobOut = nullptr;
-    if (!exportRecord || !jobOut || !infoBlock) return UXD_E_INVALID_ARGUMENT;
-    MAPIDestination *job = new MAPIDestination(static_cast<HWND>(parent), exportRecord);
+UXDResult setUpJob(HWND parent, const MAPIDestinationOptions *options, const UXDExportRecord *exportRecord,
+                   MAPIDestination **jobOut) noexcept {
+    *jobOut = nullptr;
+    MAPIDestination *job = new MAPIDestination(parent, exportRecord);
     if (!job) return UXD_E_OUT_OF_MEMORY;
     UXDResult rc = setUp(*job, options);
     if (rc != UXD_SUCCESS) {
@@ -199,17 +199,7 @@ UXDResult UXD_CALL UXDInitExportDestination(void *parent, uint32_t, const MAPIDe
         return rc;
     }
     *jobOut = job;
-    *infoBlock = &job->infoBlock;
     return UXD_SUCCESS;
 }
 
-UXDResult UXD_CALL UXDTermExportDestination(void *handle, uint32_t) noexcept {
-    auto *job = static_cast<MAPIDestination *>(handle);
-    if (!job) return UXD_SUCCESS;
-    if (job->savedDirectory) SetCurrentDirectoryW(job->savedDirectory);
-    if (job->savedLocale) std::setlocale(LC_ALL, job->savedLocale);
-    delete job;
-    return UXD_SUCCESS;
-}
-
-}  // extern "C"
+}  // namespace uxd

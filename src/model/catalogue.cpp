@@ -182,15 +182,3 @@ UXDDestinationCatalogue *forLanguage(uint32_t language) noexcept {
 void releaseAll() noexcept { cache.clear(); }
 
 }  // namespace uxd::catalogue
-
-extern "C" {
-
-UXDDestinationCatalogue *UXD_CALL UXDGetExportDestinationsEx(uint32_t language) noexcept {
-    return uxd::catalogue::forLanguage(language);
-}
-
-UXDDestinationCatalogue *UXD_CALL UXDGetExportDestinations(void) noexcept {
-    return uxd::catalogue::forLanguage(GetProductLocale());
-}
-
-}  // extern "C"

@@ -1,5 +1,7 @@
 // Sending the exported files: one mail on the job's session, one attachment per file, each
 // at the end of the message text under the name the job gave it.
+#include "export.h"
+
 #include <windows.h>
 #include <mapi.h>
 
@@ -35,9 +37,8 @@ struct Attachments {
 
 }  // namespace
 
-extern "C" UXDResult UXD_CALL UXDExportToDestination(void *handle, const UXDExportRequest *request) noexcept {
-    auto *job = static_cast<MAPIDestination *>(handle);
-    if (!job) return UXD_E_INVALID_ARGUMENT;
+UXDResult uxd::exportJob(MAPIDestination &destination, const UXDExportRequest *request) noexcept {
+    MAPIDestination *job = &destination;
     ULONG textLength = appendBlank(job->messageText);
 
     Attachments attachments;

@@ -6,7 +6,7 @@
 #include "allocation.h"
 #include "byte_fields.h"
 #include "recipient.h"
-#include "simple_mapi.h"
+#include "mapi_functions.h"
 
 namespace {
 // Fields of the host's export record, by offset.

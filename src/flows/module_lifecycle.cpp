@@ -1,13 +1,12 @@
-// Starting and stopping the module as a whole, its interface version and its error texts.
+// Starting and stopping the module as a whole: the mail system's presence, the resource
+// session and the catalogue's default texts.
+#include "module_lifecycle.h"
+
 #include <windows.h>
 
-#include <cstring>
-
 #include "allocation.h"
-#include "export_job.h"
 #include "module_state.h"
 #include "resource_ids.h"
-#include "uxdmapi.h"
 
 namespace uxd {
 namespace {
@@ -27,6 +26,8 @@ void closeResourceSession() noexcept {
     if (module.resourceSession) RMTermResMgrSession(module.resourceSession);
     module.resourceSession = nullptr;
 }
+
+}  // namespace
 
 UXDResult startModule() noexcept {
     if (!mailSettingOn() || !mapiLibraryPresent()) return UXD_E_MAIL_UNAVAILABLE;
@@ -57,36 +58,13 @@ UXDResult startModule() noexcept {
     return UXD_SUCCESS;
 }
 
-}  // namespace
-}  // namespace uxd
-
-using namespace uxd;
-
-extern "C" {
-
-UXDResult UXD_CALL UXDInitialize(uint32_t) noexcept {
-    if (++module.useCount > 1) return UXD_SUCCESS;
-    return startModule();
-}
-
-UXDResult UXD_CALL UXDTerminate(void) noexcept {
-    // A stray call must not leave the count below zero: the next two UXDInitialize calls
-    // would then both start the module and leak the first start.
-    if (module.useCount > 0) --module.useCount;
-    if (module.useCount > 0) return UXD_SUCCESS;
+void stopModule() noexcept {
     closeResourceSession();
     release(module.defaultName);
     release(module.defaultDescription);
     module.defaultName = nullptr;
     module.defaultDescription = nullptr;
-    return UXD_SUCCESS;
 }
 
-uint16_t UXD_CALL UXDGetVersion(void) noexcept { return UXD_INTERFACE_VERSION; }
+}  // namespace uxd
 
-const char *UXD_CALL UXDGetErrorText(void *job) noexcept {
-    if (!job) return module.moduleErrorText;
-    return static_cast<MAPIDestination *>(job)->errorMessage();
-}
-
-}  // extern "C"

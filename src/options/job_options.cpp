@@ -1,5 +1,7 @@
-// The options entry points: a job's options handed back to the host as an encoded block or
-// as a record, and records converted between their ANSI and UTF-16 forms.
+// A job's options handed back to the host: as an encoded (flat) block the job keeps, or as
+// a pointer-form record the host releases with UXDFreeDestinationOptions.
+#include "job_options.h"
+
 #include <windows.h>
 #include <mapi.h>
 
@@ -8,9 +10,8 @@
 #include "allocation.h"
 #include "byte_fields.h"
 #include "encoded_options.h"
-#include "export_job.h"
+#include "flat_block.h"
 #include "gather_recipients.h"
-#include "options_conversion.h"
 #include "win32_resources.h"
 
 static_assert(sizeof(MapiRecipDesc) == sizeof(UXDRecipDesc), "the public entry is MapiRecipDesc");
@@ -63,11 +64,7 @@ bool copyTable(const GatheredTable &gathered, UXDRecipDesc **table) noexcept {
 
 }  // namespace
 
-extern "C" {
-
-UXDResult UXD_CALL UXDEncodeDestinationOptions(void *handle, void **block, uint16_t *size) noexcept {
-    auto *job = static_cast<MAPIDestination *>(handle);
-    if (!job || !block || !size) return UXD_E_INVALID_ARGUMENT;
+UXDResult uxd::encodeJobOptions(MAPIDestination *job, void **block, uint16_t *size) noexcept {
     *block = nullptr;
     GatheredTable gathered;
     UXDResult rc = gatherResolving(job, gathered);
@@ -87,9 +84,7 @@ UXDResult UXD_CALL UXDEncodeDestinationOptions(void *handle, void **block, uint1
     return UXD_SUCCESS;
 }
 
-UXDResult UXD_CALL UXDDecodeDestinationOptions(void *handle, MAPIDestinationOptions **record) noexcept {
-    auto *job = static_cast<MAPIDestination *>(handle);
-    if (!job || !record) return UXD_E_INVALID_ARGUMENT;
+UXDResult uxd::decodeJobOptions(MAPIDestination *job, MAPIDestinationOptions **record) noexcept {
     *record = nullptr;
     auto *options = static_cast<MAPIDestinationOptions *>(allocateZeroed(1, sizeof(MAPIDestinationOptions)));
     if (!options) return UXD_E_OUT_OF_MEMORY;
@@ -110,13 +105,13 @@ UXDResult UXD_CALL UXDDecodeDestinationOptions(void *handle, MAPIDestinationOpti
         char *copy = duplicateText(texts[i] ? texts[i] : "");
         writeField<char *>(options, kOptionTextField[i], copy);
         if (!copy) {
-            UXDFreeDestinationOptions(0, options);  // the copies made so far and the record
+            releaseOptionsRecord(options);  // the copies made so far and the record
             return UXD_E_OUT_OF_MEMORY;
         }
     }
     UXDRecipDesc *table = nullptr;
     if (!copyTable(gathered, &table)) {
-        UXDFreeDestinationOptions(0, options);
+        releaseOptionsRecord(options);
         return UXD_E_OUT_OF_MEMORY;
     }
     writeField<UXDRecipDesc *>(options, kTableField, table);
@@ -125,15 +120,3 @@ UXDResult UXD_CALL UXDDecodeDestinationOptions(void *handle, MAPIDestinationOpti
     *record = options;
     return UXD_SUCCESS;
 }
-
-UXDResult UXD_CALL UXDDestinationOptionsW2A(const MAPIDestinationOptionsW *source,
-                                            MAPIDestinationOptions **result, uint16_t *size) noexcept {
-    return convertOptionsW2A(source, result, size);
-}
-
-UXDResult UXD_CALL UXDDestinationOptionsA2W(const MAPIDestinationOptions *source,
-                                            MAPIDestinationOptionsW **result, uint16_t *size) noexcept {
-    return convertOptionsA2W(source, result, size);
-}
-
-}  // extern "C"

@@ -1,0 +1,16 @@
+// Ending a job: the process gets back the working directory and locale it had before setup.
+#include <windows.h>
+
+#include <clocale>
+
+#include "setup.h"
+
+namespace uxd {
+
+void endJob(MAPIDestination *job) noexcept {
+    if (job->savedDirectory) SetCurrentDirectoryW(job->savedDirectory);
+    if (job->savedLocale) std::setlocale(LC_ALL, job->savedLocale);
+    delete job;
+}
+
+}  // namespace uxd
