@@ -19,7 +19,7 @@ namespace {
 
 struct Box {
     int id;
-    char *MAPIDestination::*text;
+    OwnedText MAPIDestination::*text;
     std::size_t size;
 };
 const Box kTo = {IDC_TO_BOX, &MAPIDestination::toText, kRecipientTextSize};
@@ -82,7 +82,7 @@ void onCommand(HWND dialog, MAPIDestination &job, int command) noexcept {
 HRESULT chooseThroughAddressBook(MAPIDestination &job, HWND dialog, uint32_t count, const MapiRecipDesc *table,
                                  uint32_t *chosenCount, MapiRecipDesc **chosen) noexcept {
     HRESULT rc = S_OK;
-    if (!extendedMapi.bound) rc = bindExtendedMapi(job.mapiLibrary);
+    if (!extendedMapi.bound) rc = bindExtendedMapi(job.mapiLibrary.get());
     if (!extendedMapi.bound) return rc;
     AddressBookEntry *entries = nullptr;
     rc = toAddressBookEntries(count, table, &entries);
@@ -123,11 +123,11 @@ bool checkNames(HWND dialog, bool resolve, bool requireTo) noexcept {
     UXDResult to = UXD_SUCCESS, cc = UXD_SUCCESS, bcc = UXD_SUCCESS;
     {
         WaitCursor wait;
-        to = syncRecipientBox(job, job->toText, kRecipientTextSize, resolve, dialog, &job->toList, &toCount, MAPI_TO);
+        to = syncRecipientBox(job, job->toText, kRecipientTextSize, resolve, dialog, &job->toList.head, &toCount, MAPI_TO);
         if (to != UXD_E_CANCELLED)
-            cc = syncRecipientBox(job, job->ccText, kRecipientTextSize, resolve, dialog, &job->ccList, &unused, MAPI_CC);
+            cc = syncRecipientBox(job, job->ccText, kRecipientTextSize, resolve, dialog, &job->ccList.head, &unused, MAPI_CC);
         if (to != UXD_E_CANCELLED && cc != UXD_E_CANCELLED)
-            bcc = syncRecipientBox(job, job->bccText, kRecipientTextSize, resolve, dialog, &job->bccList, &unused,
+            bcc = syncRecipientBox(job, job->bccText, kRecipientTextSize, resolve, dialog, &job->bccList.head, &unused,
                                    MAPI_BCC);
     }
     if (to == UXD_E_CANCELLED || cc == UXD_E_CANCELLED || bcc == UXD_E_CANCELLED) return false;
@@ -167,14 +167,14 @@ void reconcileRecipients(MAPIDestination *, MAPIRecipient **list, MAPIRecipient 
             MAPIRecipient *kept = *match;
             *match = kept->next;
             kept->next = nullptr;
-            delete typed;
+            uxd::destroy(typed);
             typed = kept;
         }
         typed->next = *list;
         *list = typed;
     }
     reverseRecipients(list);
-    delete old;  // names no longer typed
+    uxd::destroy(old);  // names no longer typed
 }
 
 void addressRecipients(MAPIDestination *job, HWND dialog) noexcept {
@@ -205,9 +205,9 @@ void addressRecipients(MAPIDestination *job, HWND dialog) noexcept {
         releaseEntryTable(chosenCount, chosen);
     }
     if (rc != S_OK) return;
-    joinRecipients(job, job->toList, job->toText, kRecipientTextSize);
-    joinRecipients(job, job->ccList, job->ccText, kRecipientTextSize);
-    joinRecipients(job, job->bccList, job->bccText, kRecipientTextSize);
+    joinRecipients(job, job->toList.head, job->toText, kRecipientTextSize);
+    joinRecipients(job, job->ccList.head, job->ccText, kRecipientTextSize);
+    joinRecipients(job, job->bccList.head, job->bccText, kRecipientTextSize);
 }
 
 }  // namespace uxd

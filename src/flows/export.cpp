@@ -17,8 +17,9 @@ using namespace uxd;
 
 namespace {
 
-// Fields of the host's export request, by offset.
-constexpr std::size_t kRequestFileCount = 2, kRequestFilePaths = 8;
+// The export request's fields, placed by the public header's struct.
+constexpr std::size_t kRequestFileCount = offsetof(UXDExportRequest, fileCount),
+                      kRequestFilePaths = offsetof(UXDExportRequest, filePaths);
 
 // Room is left for the terminator; every send appends one more blank while there is room.
 ULONG appendBlank(char *text) noexcept {
@@ -30,21 +31,16 @@ ULONG appendBlank(char *text) noexcept {
     return static_cast<ULONG>(length);
 }
 
-struct Attachments {
-    MapiFileDesc *files = nullptr;
-    ~Attachments() { release(files); }
-};
-
 }  // namespace
 
 UXDResult uxd::exportJob(MAPIDestination &destination, const UXDExportRequest *request) noexcept {
     MAPIDestination *job = &destination;
     ULONG textLength = appendBlank(job->messageText);
 
-    Attachments attachments;
+    unique_block<MapiFileDesc> files;
     if (job->attachmentCount) {
-        attachments.files = static_cast<MapiFileDesc *>(allocateZeroed(job->attachmentCount, sizeof(MapiFileDesc)));
-        if (!attachments.files) return UXD_E_OUT_OF_MEMORY;
+        files.reset(static_cast<MapiFileDesc *>(allocateZeroed(job->attachmentCount, sizeof(MapiFileDesc))));
+        if (!files) return UXD_E_OUT_OF_MEMORY;
         uint16_t pathCount = 0;
         const char *const *paths = nullptr;
         if (request) {
@@ -52,7 +48,7 @@ UXDResult uxd::exportJob(MAPIDestination &destination, const UXDExportRequest *r
             std::memcpy(&paths, reinterpret_cast<const char *>(request) + kRequestFilePaths, sizeof paths);
         }
         for (uint16_t i = 0; i < job->attachmentCount; ++i) {
-            MapiFileDesc &file = attachments.files[i];
+            MapiFileDesc &file = files.get()[i];
             file.nPosition = textLength - 1;  // the appended blank
             file.lpszPathName = const_cast<char *>(job->pickArrayElement(pathCount, i, paths));
             file.lpszFileName = const_cast<char *>(job->pickArrayElement(job->attachmentCount, i, job->attachmentNames));
@@ -75,7 +71,7 @@ UXDResult uxd::exportJob(MAPIDestination &destination, const UXDExportRequest *r
     message.nRecipCount = recipientCount;
     message.lpRecips = recipients;
     message.nFileCount = job->attachmentCount;
-    message.lpFiles = attachments.files;
+    message.lpFiles = files.get();
     ULONG sent;
     {
         WaitCursor wait;

@@ -141,7 +141,7 @@ UXDResult saveCurrentDirectory(MAPIDestination &job) noexcept {
         release(directory);
         return UXD_SUCCESS;
     }
-    job.savedDirectory = directory;
+    job.savedDirectory.reset(directory);
     return UXD_SUCCESS;
 }
 
@@ -153,23 +153,23 @@ UXDResult prepareRecipientsSilently(MAPIDestination &job, uint16_t recipientCoun
             char *text;
             MAPIRecipient **list;
             uint32_t recipClass;
-        } boxes[] = {{job.toText, &job.toList, MAPI_TO}, {job.ccText, &job.ccList, MAPI_CC},
-                     {job.bccText, &job.bccList, MAPI_BCC}};
+        } boxes[] = {{job.toText, &job.toList.head, MAPI_TO}, {job.ccText, &job.ccList.head, MAPI_CC},
+                     {job.bccText, &job.bccList.head, MAPI_BCC}};
         for (auto &box : boxes) {
             UXDResult rc = parseRecipients(&job, box.text, box.list, box.recipClass);
             if (rc == UXD_SUCCESS) rc = resolveRecipients(&job, *box.list, false, nullptr);
             if (rc != UXD_SUCCESS) return rc;
         }
     }
-    joinRecipients(&job, job.toList, job.toText, kRecipientTextSize);
-    joinRecipients(&job, job.ccList, job.ccText, kRecipientTextSize);
-    joinRecipients(&job, job.bccList, job.bccText, kRecipientTextSize);
+    joinRecipients(&job, job.toList.head, job.toText, kRecipientTextSize);
+    joinRecipients(&job, job.ccList.head, job.ccText, kRecipientTextSize);
+    joinRecipients(&job, job.bccList.head, job.bccText, kRecipientTextSize);
     return UXD_SUCCESS;
 }
 
 UXDResult setUp(MAPIDestination &job, const MAPIDestinationOptions *options) noexcept {
     if (job.allocateTextBuffers() != UXD_SUCCESS) return UXD_E_OUT_OF_MEMORY;
-    job.savedLocale = duplicateText(std::setlocale(LC_ALL, nullptr));
+    job.savedLocale.reset(duplicateText(std::setlocale(LC_ALL, nullptr)));
     if (!job.savedLocale) return UXD_E_OUT_OF_MEMORY;
     uint16_t recipientCount = 0;
     if (options) {
@@ -195,7 +195,7 @@ UXDResult setUpJob(HWND parent, const MAPIDestinationOptions *options, const UXD
     UXDResult rc = setUp(*job, options);
     if (rc != UXD_SUCCESS) {
         setModuleErrorText(job->errorMessage());  // the host asks UXDGetErrorText(NULL) why
-        delete job;
+        destroy(job);
         return rc;
     }
     *jobOut = job;

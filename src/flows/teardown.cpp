@@ -10,7 +10,7 @@ namespace uxd {
 void endJob(MAPIDestination *job) noexcept {
     if (job->savedDirectory) SetCurrentDirectoryW(job->savedDirectory);
     if (job->savedLocale) std::setlocale(LC_ALL, job->savedLocale);
-    delete job;
+    destroy(job);
 }
 
 }  // namespace uxd

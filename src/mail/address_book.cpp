@@ -2,11 +2,11 @@
 #include "address_book.h"
 
 #include <cstring>
-#include <type_traits>
 
 #include "allocation.h"
 #include "com_ptr.h"
 #include "raii.h"
+#include "win32_resources.h"
 
 namespace uxd {
 
@@ -18,10 +18,6 @@ constexpr ULONG kMaxValuesPerEntry = 0x0AAAAAAA;  // values * 24 still fits in 3
 constexpr ULONG kExtendedLogonFlags = MAPI_EXTENDED | MAPI_USE_DEFAULT;  // 0x60
 constexpr ULONG kAddressDialogFlags = DIALOG_MODAL | AB_RESOLVE;        // 0x21
 constexpr HRESULT kSimpleMapiUserAbort = 1;  // a cancelled dialog, in Simple MAPI terms
-
-struct MapiBufferFree {
-    void operator()(void *buffer) const noexcept { extendedMapi.freeBuffer(buffer); }
-};
 
 // Frees an address list the way FreePadrlist does: each entry's values, then the list.
 struct AddressListFree {
@@ -47,18 +43,12 @@ struct AddressBookSession {
     }
 };
 
-void *copyBytes(const void *source, size_t size) noexcept {
-    void *copy = allocate(size);
-    if (copy && size) std::memcpy(copy, source, size);
-    return copy;
-}
-
 // Takes one value of a returned entry into an AddressBookEntry; false when out of memory.
 bool takeValue(const SPropValue &value, AddressBookEntry &entry) noexcept {
     switch (value.ulPropTag) {
     case PR_ENTRYID:
         entry.entryIdSize = value.Value.bin.cb;
-        entry.entryId = copyBytes(value.Value.bin.lpb, value.Value.bin.cb);
+        entry.entryId = duplicateBytes(value.Value.bin.lpb, value.Value.bin.cb);
         return entry.entryId != nullptr;
     case PR_DISPLAY_NAME_A:
         entry.displayName = duplicateText(value.Value.lpszA);
@@ -98,14 +88,9 @@ bool useAddressBook() noexcept {
 
 ULONG bindExtendedMapi(HMODULE mapiLibrary) noexcept {
     if (extendedMapi.bound) return 0;
-    auto lookUp = [&](const char *name, auto &slot) {
-        slot = reinterpret_cast<std::remove_reference_t<decltype(slot)>>(
-            reinterpret_cast<void *>(GetProcAddress(mapiLibrary, name)));
-        return slot != nullptr;
-    };
-    if (!lookUp("MAPILogonEx", extendedMapi.logonEx) ||
-        !lookUp("MAPIAllocateBuffer", extendedMapi.allocateBuffer) ||
-        !lookUp("MAPIFreeBuffer", extendedMapi.freeBuffer))
+    if (!bindFunction(mapiLibrary, "MAPILogonEx", extendedMapi.logonEx) ||
+        !bindFunction(mapiLibrary, "MAPIAllocateBuffer", extendedMapi.allocateBuffer) ||
+        !bindFunction(mapiLibrary, "MAPIFreeBuffer", extendedMapi.freeBuffer))
         return GetLastError();
     extendedMapi.bound = true;
     return 0;
@@ -160,7 +145,7 @@ HRESULT resolveInAddressBook(HWND window, const char *profile, const char *passw
     for (ULONG i = 0; i < entry.cValues; ++i) {
         const SPropValue &value = entry.rgPropVals[i];
         if (value.ulPropTag == PR_ENTRYID) {
-            void *copy = copyBytes(value.Value.bin.lpb, value.Value.bin.cb);
+            void *copy = duplicateBytes(value.Value.bin.lpb, value.Value.bin.cb);
             if (!copy) return E_FAIL;
             release(*entryId);
             *entryId = copy;

@@ -28,14 +28,14 @@ UXDResult gatherRecipients(MAPIDestination *job, bool resolve, uint32_t *count,
                            MapiRecipDesc **table) noexcept {
     *count = 0;
     *table = nullptr;
-    uint32_t to = countRecipients(job->toList), cc = countRecipients(job->ccList);
-    *count = to + cc + countRecipients(job->bccList);
+    uint32_t to = countRecipients(job->toList.head), cc = countRecipients(job->ccList.head);
+    *count = to + cc + countRecipients(job->bccList.head);
     if (*count == 0) return UXD_SUCCESS;
     auto *entries = static_cast<MapiRecipDesc *>(allocateZeroed(*count, sizeof(MapiRecipDesc)));
     if (!entries) return UXD_E_OUT_OF_MEMORY;
-    UXDResult rc = copyRecipientsToTable(job, job->toList, resolve, 0, entries);
-    if (rc == UXD_SUCCESS) rc = copyRecipientsToTable(job, job->ccList, resolve, to, entries);
-    if (rc == UXD_SUCCESS) rc = copyRecipientsToTable(job, job->bccList, resolve, to + cc, entries);
+    UXDResult rc = copyRecipientsToTable(job, job->toList.head, resolve, 0, entries);
+    if (rc == UXD_SUCCESS) rc = copyRecipientsToTable(job, job->ccList.head, resolve, to, entries);
+    if (rc == UXD_SUCCESS) rc = copyRecipientsToTable(job, job->bccList.head, resolve, to + cc, entries);
     if (rc != UXD_SUCCESS) {
         release(entries);
         return rc;

@@ -33,7 +33,7 @@ ULONG resolveThroughAddressBook(const MAPIRecipient &recipient, bool showDialog,
                                 Resolution &result) noexcept {
     ULONG rc = 0;
     MAPIDestination &job = *recipient.job;
-    if (!extendedMapi.bound) rc = bindExtendedMapi(job.mapiLibrary);
+    if (!extendedMapi.bound) rc = bindExtendedMapi(job.mapiLibrary.get());
     if (!extendedMapi.bound) return rc;
     result.fromAddressBook.lpszName = duplicateText(recipient.name);
     if (!result.fromAddressBook.lpszName) return MAPI_E_INSUFFICIENT_MEMORY;

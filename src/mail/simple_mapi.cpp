@@ -11,28 +11,21 @@ namespace {
 
 constexpr UINT kQuietErrorMode = SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX;  // 0x8001
 
-// Stores the entry point (null included) in its slot, then says whether it was there.
-template <class Function>
-bool bindEntry(HMODULE library, const char *name, Function &slot) noexcept {
-    slot = reinterpret_cast<Function>(reinterpret_cast<void *>(GetProcAddress(library, name)));
-    return slot != nullptr;
-}
-
 // The first missing name in table order, or null when all twelve are there.
 const char *bindTable(HMODULE library) noexcept {
     SimpleMapiTable &t = simpleMapi;
-    if (!bindEntry(library, "MAPILogon", t.logon)) return "MAPILogon";
-    if (!bindEntry(library, "MAPILogoff", t.logoff)) return "MAPILogoff";
-    if (!bindEntry(library, "MAPISendMail", t.sendMail)) return "MAPISendMail";
-    if (!bindEntry(library, "MAPISendDocuments", t.sendDocuments)) return "MAPISendDocuments";
-    if (!bindEntry(library, "MAPIFindNext", t.findNext)) return "MAPIFindNext";
-    if (!bindEntry(library, "MAPIReadMail", t.readMail)) return "MAPIReadMail";
-    if (!bindEntry(library, "MAPISaveMail", t.saveMail)) return "MAPISaveMail";
-    if (!bindEntry(library, "MAPIDeleteMail", t.deleteMail)) return "MAPIDeleteMail";
-    if (!bindEntry(library, "MAPIFreeBuffer", t.freeBuffer)) return "MAPIFreeBuffer";
-    if (!bindEntry(library, "MAPIAddress", t.address)) return "MAPIAddress";
-    if (!bindEntry(library, "MAPIDetails", t.details)) return "MAPIDetails";
-    if (!bindEntry(library, "MAPIResolveName", t.resolveName)) return "MAPIResolveName";
+    if (!bindFunction(library, "MAPILogon", t.logon)) return "MAPILogon";
+    if (!bindFunction(library, "MAPILogoff", t.logoff)) return "MAPILogoff";
+    if (!bindFunction(library, "MAPISendMail", t.sendMail)) return "MAPISendMail";
+    if (!bindFunction(library, "MAPISendDocuments", t.sendDocuments)) return "MAPISendDocuments";
+    if (!bindFunction(library, "MAPIFindNext", t.findNext)) return "MAPIFindNext";
+    if (!bindFunction(library, "MAPIReadMail", t.readMail)) return "MAPIReadMail";
+    if (!bindFunction(library, "MAPISaveMail", t.saveMail)) return "MAPISaveMail";
+    if (!bindFunction(library, "MAPIDeleteMail", t.deleteMail)) return "MAPIDeleteMail";
+    if (!bindFunction(library, "MAPIFreeBuffer", t.freeBuffer)) return "MAPIFreeBuffer";
+    if (!bindFunction(library, "MAPIAddress", t.address)) return "MAPIAddress";
+    if (!bindFunction(library, "MAPIDetails", t.details)) return "MAPIDetails";
+    if (!bindFunction(library, "MAPIResolveName", t.resolveName)) return "MAPIResolveName";
     return nullptr;
 }
 
@@ -50,12 +43,12 @@ ULONG logon(MAPIDestination &job, FLAGS flags) noexcept {
 
 UXDResult bindSimpleMapi(MAPIDestination &job) noexcept {
     char text[kMessageBufferSize];
-    job.mapiLibrary = loadMapiLibrary();
+    job.mapiLibrary.reset(loadMapiLibrary());
     if (!job.mapiLibrary) {
         job.loadText(IDS_MAPI_NOT_LOADED, text);
         return job.setError(UXD_E_FAILURE, text);
     }
-    if (const char *missing = bindTable(job.mapiLibrary)) return job.reportMissingFunction(missing);
+    if (const char *missing = bindTable(job.mapiLibrary.get())) return job.reportMissingFunction(missing);
 
     ULONG rc = logon(job, 0);
     if (rc == MAPI_E_LOGIN_FAILURE) {

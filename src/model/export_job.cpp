@@ -9,10 +9,13 @@
 #include "mapi_functions.h"
 
 namespace {
-// Fields of the host's export record, by offset.
-constexpr std::size_t kRecordSize = 0, kRecordFileCount = 16, kRecordAllowLogonUI = 56,
-                      kRecordLanguage = 60;
-constexpr uint16_t kRecordWithLogonUI = 60;
+// The export record's fields, placed by the public header's struct. A host's record may be
+// shorter than the struct: its structSize says which fields are there.
+constexpr std::size_t kRecordSize = offsetof(UXDExportRecord, structSize),
+                      kRecordFileCount = offsetof(UXDExportRecord, fileCount),
+                      kRecordAllowLogonUI = offsetof(UXDExportRecord, allowLogonUI),
+                      kRecordLanguage = offsetof(UXDExportRecord, language);
+constexpr uint16_t kRecordWithLogonUI = kRecordAllowLogonUI + sizeof(uint32_t);  // 60
 }  // namespace
 
 void *MAPIDestination::operator new(std::size_t bytes) noexcept { return uxd::allocate(bytes); }
@@ -25,33 +28,24 @@ MAPIDestination::MAPIDestination(HWND parent, const UXDExportRecord *record) noe
     attachmentCount = uxd::readField<uint16_t>(record, kRecordFileCount);
     if (structSize >= kRecordWithLogonUI && uxd::readField<uint32_t>(record, kRecordAllowLogonUI))
         logonFlags = MAPI_LOGON_UI;
-    if (attachmentCount)
-        attachmentNames = static_cast<char **>(uxd::allocateZeroed(attachmentCount, sizeof(char *)));
-    if (attachmentNames)
+    if (attachmentCount && attachmentNames.allocate(attachmentCount))
         for (uint16_t i = 0; i < attachmentCount; ++i) makeAttachmentName(record, i);
     if (structSize > kRecordWithLogonUI) language = uxd::readField<uint32_t>(record, kRecordLanguage);
 }
 
 MAPIDestination::~MAPIDestination() {
-    if (attachmentNames)
-        for (uint16_t i = 0; i < attachmentCount; ++i) uxd::release(attachmentNames[i]);
-    uxd::release(attachmentNames);
-    uxd::release(savedLocale);
-    uxd::logoffSimpleMapi(*this);
-    for (char *text : {toText, ccText, bccText, subjectText, messageText, profileName}) uxd::release(text);
-    uxd::releaseSecret(password);  // no secret left in freed memory
-    delete toList;
-    delete ccList;
-    delete bccList;
-    uxd::releaseSecret(encodedOptions);  // it holds the password
-    if (mapiLibrary) FreeLibrary(mapiLibrary);
-    uxd::release(savedDirectory);
-    uxd::release(errorText);
+    uxd::logoffSimpleMapi(*this);  // before the members go: mapiLibrary among them
+}
+
+void *MAPIDestination::deletingDestructor(uint32_t flags) noexcept {
+    this->~MAPIDestination();
+    if (flags & uxd::kReleaseMemory) operator delete(this);
+    return this;
 }
 
 UXDResult MAPIDestination::allocateTextBuffers() noexcept {
     for (const uxd::JobText &text : uxd::kJobTexts) {
-        this->*text.buffer = static_cast<char *>(uxd::allocateZeroed(text.size, 1));
+        (this->*text.buffer).reset(static_cast<char *>(uxd::allocateZeroed(text.size, 1)));
         if (!(this->*text.buffer)) return UXD_E_OUT_OF_MEMORY;  // the destructor releases the others
     }
     return UXD_SUCCESS;

@@ -8,11 +8,27 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "owned_block.h"
+#include "slot_zero.h"
+#include "win32_resources.h"
 #include "uxdmapi.h"
 
 class MAPIRecipient;
 
 namespace uxd {
+// One of the job's three recipient lists: it owns its chain and deletes it through slot 0.
+struct RecipientList {
+    MAPIRecipient *head = nullptr;
+    RecipientList() noexcept = default;
+    RecipientList(const RecipientList &) = delete;
+    RecipientList &operator=(const RecipientList &) = delete;
+    ~RecipientList();
+};
+
+// The job's text buffers are wiped when released: the password is one of them, and the
+// others cost little to treat alike.
+using OwnedText = owned_block<char, ReleaseSecret>;
+
 constexpr std::size_t kRecipientTextSize = 5120;  // To, Cc, Bcc, profile name, password
 constexpr std::size_t kSubjectTextSize = 512;
 constexpr std::size_t kMessageTextSize = 16620;
@@ -29,9 +45,11 @@ public:
 
     // Reads the export record (never kept) and names the attachments after it.
     MAPIDestination(HWND parentWindow, const UXDExportRecord *record) noexcept;
-    virtual ~MAPIDestination();
 
-    // The job's own services, in this order in its virtual table.
+    // Slot 0: destroys the job and, with kReleaseMemory in flags, releases its memory;
+    // returns the job's address. Use uxd::destroy(job) or uxd::unique_slot_ptr.
+    virtual void *deletingDestructor(uint32_t flags) noexcept;
+    // Slots 1 to 5: the job's own services, in this order.
     virtual UXDResult setError(UXDResult code, const char *text) noexcept;
     virtual UXDResult reportMapiResult(uint32_t showBox, uint32_t mapiResult,
                                        const char *functionName) noexcept;
@@ -53,37 +71,46 @@ public:
     MAPIDestination(const MAPIDestination &) = delete;
     MAPIDestination &operator=(const MAPIDestination &) = delete;
 
-    wchar_t *savedDirectory = nullptr;
+protected:
+    ~MAPIDestination();  // reached through slot 0 only
+
+public:
+
+    // Owners: released by their own destructors, in reverse order of declaration, after the
+    // destructor's body has logged off (the session needs mapiLibrary, released after it).
+    uxd::owned_block<wchar_t> savedDirectory;
     HWND parentWindow = nullptr;
     UXDJobInfo infoBlock = {};
     uint16_t attachmentCount = 0;
-    char **attachmentNames = nullptr;
+    uxd::owned_texts attachmentNames;
     int32_t errorCode = 0;
-    char *errorText = nullptr;
-    char *savedLocale = nullptr;
-    char *toText = nullptr;
-    char *ccText = nullptr;
-    char *bccText = nullptr;
-    char *subjectText = nullptr;
-    char *messageText = nullptr;
-    char *profileName = nullptr;
-    char *password = nullptr;
+    uxd::owned_block<char> errorText;
+    uxd::owned_block<char> savedLocale;
+    uxd::OwnedText toText;
+    uxd::OwnedText ccText;
+    uxd::OwnedText bccText;
+    uxd::OwnedText subjectText;
+    uxd::OwnedText messageText;
+    uxd::OwnedText profileName;
+    uxd::OwnedText password;
     uint32_t logonFlags = 0;
-    HMODULE mapiLibrary = nullptr;
+    uxd::unique_library mapiLibrary;
     LHANDLE session = 0;
-    MAPIRecipient *toList = nullptr;
-    MAPIRecipient *ccList = nullptr;
-    MAPIRecipient *bccList = nullptr;
-    void *encodedOptions = nullptr;
+    uxd::RecipientList toList;
+    uxd::RecipientList ccList;
+    uxd::RecipientList bccList;
+    uxd::owned_block<void, uxd::ReleaseSecret> encodedOptions;  // it holds the password
     uint32_t language = 0x400;
     char spareErrorText[uxd::kFailureTextSize] = {};
 };
 
 namespace uxd {
+using unique_job = unique_slot_ptr<MAPIDestination>;
+
 // The job's seven text buffers with their sizes, in the order of the options record:
 // To, Cc, Bcc, Subject, Message, profile name, password.
 struct JobText {
-    char *MAPIDestination::*buffer;
+    OwnedText MAPIDestination::*buffer;
     std::size_t size;
 };
 constexpr int kJobTextCount = 7;

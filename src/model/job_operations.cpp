@@ -48,8 +48,10 @@ const char *builtInText(unsigned id) {
 
 bool isLeadByte(unsigned char c) { return IsDBCSLeadByte(c) != FALSE; }
 
-// Fields of a per-file record, by offset.
-constexpr std::size_t kFileHasName = 4, kFileName = 8, kFilePattern = 48, kRecordFiles = 24;
+// The per-file record's fields and the record's file array, placed by the public header.
+constexpr std::size_t kFileHasName = offsetof(UXDExportFile, hasFileName), kFileName = offsetof(UXDExportFile, fileName),
+                      kFilePattern = offsetof(UXDExportFile, fileNamePattern),
+                      kRecordFiles = offsetof(UXDExportRecord, files);
 }  // namespace
 
 void loadText(uint32_t language, unsigned id, char (&buffer)[kMessageBufferSize]) noexcept {
@@ -68,9 +70,8 @@ void MAPIDestination::loadText(unsigned id, char (&buffer)[kMessageBufferSize]) 
 
 UXDResult MAPIDestination::setError(UXDResult code, const char *text) noexcept {
     errorCode = code;
-    release(errorText);
     const char *kept = code == UXD_E_FAILURE && text ? text : "";
-    errorText = duplicateText(kept);
+    errorText.reset(duplicateText(kept));
     // Out of memory must not cost the host its explanation: every text recorded here fits
     // the spare buffer whole (they are formatted into buffers of at most that size).
     if (!errorText) copyText(spareErrorText, sizeof spareErrorText, kept);
@@ -97,6 +98,7 @@ UXDResult MAPIDestination::reportMapiResult(uint32_t showBox, uint32_t mapiResul
 }
 
 uint32_t MAPIDestination::makeAttachmentName(const UXDExportRecord *record, uint16_t index) noexcept {
+    if (index >= attachmentNames.count()) return 0;  // a slot-3 caller may pass anything
     auto files = readField<const unsigned char *const *>(record, kRecordFiles);
     const unsigned char *entry = files ? files[index] : nullptr;
     FileNaming naming = {entry != nullptr, false, nullptr, nullptr};
@@ -107,7 +109,7 @@ uint32_t MAPIDestination::makeAttachmentName(const UXDExportRecord *record, uint
     }
     char name[kAttachmentNameSize];
     makeAttachmentNameText(naming, name, isLeadByte);
-    attachmentNames[index] = duplicateText(name);
+    attachmentNames.put(index, duplicateText(name));  // named again: the earlier name goes
     return attachmentNames[index] ? 1 : 0;
 }
 

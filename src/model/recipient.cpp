@@ -27,12 +27,20 @@ MAPIRecipient::~MAPIRecipient() {
     while (rest) {
         MAPIRecipient *after = rest->next;
         rest->next = nullptr;
-        delete rest;
+        destroy(rest);
         rest = after;
     }
     releaseRecipDesc(resolved);
     release(name);
 }
+
+void *MAPIRecipient::deletingDestructor(uint32_t flags) noexcept {
+    this->~MAPIRecipient();
+    if (flags & kReleaseMemory) operator delete(this);
+    return this;
+}
+
+RecipientList::~RecipientList() { destroy(head); }
 
 bool MAPIRecipient::copiedWhole(const MapiRecipDesc &descriptor) const noexcept {
     return (name || !descriptor.lpszName) && resolved;
@@ -85,7 +93,7 @@ UXDResult parseRecipients(MAPIDestination *job, const char *text, MAPIRecipient 
     bool complete = forEachRecipientName(workingCopy, [&](const char *piece) {
         MAPIRecipient *recipient = new MAPIRecipient(job, recipClass, piece);
         if (!recipient || !recipient->name) {
-            delete recipient;
+            destroy(recipient);
             return false;
         }
         recipient->next = *head;
@@ -94,7 +102,7 @@ UXDResult parseRecipients(MAPIDestination *job, const char *text, MAPIRecipient 
     });
     release(workingCopy);
     if (!complete) {
-        delete *head;
+        destroy(*head);
         *head = nullptr;
         return UXD_E_OUT_OF_MEMORY;
     }
@@ -143,17 +151,17 @@ UXDResult setRecipientsFromTable(MAPIDestination *job, uint32_t count,
     for (uint32_t i = count; i-- > 0;) {
         MAPIRecipient *recipient = new MAPIRecipient(job, table[i]);
         if (!recipient || !recipient->copiedWhole(table[i])) {
-            delete recipient;
-            for (MAPIRecipient *list : lists) delete list;
+            destroy(recipient);
+            for (MAPIRecipient *list : lists) destroy(list);
             return UXD_E_OUT_OF_MEMORY;
         }
         MAPIRecipient **list = listFor(lists, table[i].ulRecipClass);
         recipient->next = *list;
         *list = recipient;
     }
-    MAPIRecipient **jobLists[3] = {&job->toList, &job->ccList, &job->bccList};
+    MAPIRecipient **jobLists[3] = {&job->toList.head, &job->ccList.head, &job->bccList.head};
     for (int i = 0; i < 3; ++i) {
-        delete *jobLists[i];
+        destroy(*jobLists[i]);
         *jobLists[i] = lists[i];
     }
     return UXD_SUCCESS;

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "slot_zero.h"
 #include "uxdmapi.h"
 
 class MAPIDestination;
@@ -19,8 +20,10 @@ public:
 
     MAPIRecipient(MAPIDestination *job, uint32_t recipClass, const char *name) noexcept;
     MAPIRecipient(MAPIDestination *job, const MapiRecipDesc &descriptor) noexcept;
-    // Deletes the rest of its chain too (iteratively: lists may be long).
-    virtual ~MAPIRecipient();
+    // Slot 0, the one deleting destructor: destroys the recipient and the rest of its chain
+    // (iteratively: lists may be long); with kReleaseMemory, releases its memory. Use
+    // uxd::destroy(list).
+    virtual void *deletingDestructor(uint32_t flags) noexcept;
 
     // After construction from a descriptor: whether its name and descriptor were both copied.
     // One that was not cannot stand for the host's recipient (see setRecipientsFromTable).
@@ -39,6 +42,9 @@ public:
     MapiRecipDesc *resolved = nullptr;    // own deep copy, or null
     uint32_t isResolved = 0;
     uint32_t language;
+
+protected:
+    ~MAPIRecipient();  // reached through slot 0 only
 
 private:
     void takeResolved(MapiRecipDesc *descriptor) noexcept;

@@ -70,15 +70,14 @@ UXDResult uxd::encodeJobOptions(MAPIDestination *job, void **block, uint16_t *si
     UXDResult rc = gatherResolving(job, gathered);
     if (rc != UXD_SUCCESS) return rc;  // the previous block stays
 
-    releaseSecret(job->encodedOptions);  // replaced, or gone if the new one cannot be made
-    job->encodedOptions = nullptr;
+    job->encodedOptions.reset();  // replaced, or gone if the new one cannot be made
     const char *texts[kOptionTextCount];
     unsigned char *encoded = nullptr;
     uint16_t flatSize = 0;
     rc = encodeOptions(jobTexts(*job, texts), reinterpret_cast<const UXDRecipDesc *>(gathered.entries),
                        gathered.count, &encoded, &flatSize);
     if (rc != UXD_SUCCESS) return rc;
-    job->encodedOptions = encoded;
+    job->encodedOptions.reset(encoded);
     *block = encoded;
     *size = flatSize;
     return UXD_SUCCESS;

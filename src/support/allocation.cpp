@@ -97,6 +97,12 @@ char *duplicateText(const char *text) noexcept {
     return copy;
 }
 
+void *duplicateBytes(const void *source, std::size_t size) noexcept {
+    void *copy = allocate(size ? size : 1);
+    if (copy && size) std::memcpy(copy, source, size);
+    return copy;
+}
+
 namespace allocation_fault {
 void failAt(unsigned long nth) noexcept {
     attemptCount = 0;

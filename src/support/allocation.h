@@ -5,8 +5,6 @@
 #pragma once
 
 #include <cstddef>
-#include <new>
-#include <utility>
 
 namespace uxd {
 
@@ -22,21 +20,9 @@ void wipe(void *block, std::size_t bytes) noexcept;
 
 // Own heap copy of a terminated text; null on failure or for a null source.
 char *duplicateText(const char *text) noexcept;
-
-// Objects of the module are made and destroyed through the seam as well.
-template <class T, class... Args>
-T *create(Args &&...args) noexcept {
-    void *place = allocate(sizeof(T));
-    return place ? new (place) T(std::forward<Args>(args)...) : nullptr;
-}
-
-template <class T>
-void destroy(T *object) noexcept {
-    if (object) {
-        object->~T();
-        release(object);
-    }
-}
+// Own heap copy of `size` bytes (a block of at least one byte even when size is 0); null
+// on failure.
+void *duplicateBytes(const void *source, std::size_t size) noexcept;
 
 // Test control. Inert unless a test arms it; never reachable through an export.
 namespace allocation_fault {

@@ -1,6 +1,6 @@
-// Owners for handles and one-off cleanups, in the shape of WIL's unique_any and scope_exit
-// (WIL itself does not build with MinGW-w64). Every Win32 and MAPI resource the module
-// takes is held by one of these, so an early return cannot leak it.
+// Owners for handles, in the shape of WIL's unique_any (WIL itself does not build with
+// MinGW-w64). Every Win32 and MAPI resource the module takes is held by one of these, so
+// an early return cannot leak it.
 #pragma once
 
 #include <utility>
@@ -37,27 +37,5 @@ public:
 private:
     Handle handle_ = Invalid;
 };
-
-// Runs a callable when the scope ends, unless dismissed.
-template <class F>
-class scope_exit_t {
-public:
-    explicit scope_exit_t(F &&f) noexcept : f_(std::move(f)) {}
-    scope_exit_t(const scope_exit_t &) = delete;
-    scope_exit_t &operator=(const scope_exit_t &) = delete;
-    ~scope_exit_t() {
-        if (active_) f_();
-    }
-    void dismiss() noexcept { active_ = false; }
-
-private:
-    F f_;
-    bool active_ = true;
-};
-
-template <class F>
-[[nodiscard]] scope_exit_t<F> scope_exit(F &&f) noexcept {
-    return scope_exit_t<F>(std::forward<F>(f));
-}
 
 }  // namespace uxd

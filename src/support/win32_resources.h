@@ -8,6 +8,14 @@
 
 namespace uxd {
 
+// Stores a run-time entry point (null included) in its typed slot, then says whether it
+// was there. The slot's type is the published prototype, so a wrong one fails to compile.
+template <class Function>
+bool bindFunction(HMODULE library, const char *name, Function &slot) noexcept {
+    slot = reinterpret_cast<Function>(reinterpret_cast<void *>(::GetProcAddress(library, name)));
+    return slot != nullptr;
+}
+
 struct FreeLibraryCloser {
     void operator()(HMODULE module) const noexcept { ::FreeLibrary(module); }
 };

@@ -6,7 +6,7 @@
 
 using namespace uxd;
 using JobConstruction = JobTest;
-using Job = std::unique_ptr<MAPIDestination>;
+using Job = uxd::unique_job;
 
 TEST_F(JobConstruction, RecordSizeDecidesWhichFieldsAreRead) {
     const struct {

@@ -40,7 +40,7 @@ protected:
         UXDTermExportDestination(ready.release(), 0);
         MailTest::TearDown();
     }
-    std::unique_ptr<MAPIDestination> ready;
+    uxd::unique_job ready;
 };
 }  // namespace
 

@@ -1,10 +1,11 @@
-// The job's error recording and MAPI result reporting, including the real message box,
-// the bounded picker, and releasing option records of every kind.
+// The job's virtual table as hosts see it, its error recording and MAPI result reporting
+// (including the real message box), and releasing option records of every kind.
 #include <memory>
 
 #include "iat_hook.h"
 #include "job_fixture.h"
 #include "message_box.h"
+#include "recipient.h"
 
 using namespace uxd;
 
@@ -31,17 +32,10 @@ protected:
     }
     IatHook hook{GetModuleHandleA(nullptr), "user32.dll", "MessageBoxA", (void *)&spyMessageBox};
     HostExport host;
-    std::unique_ptr<MAPIDestination> job;
+    uxd::unique_job job;
     void TearDown() override { job.reset(), JobTest::TearDown(); }
 };
 }  // namespace
-
-TEST(MapiResultToCode, MapsEveryDocumentedResult) {
-    const struct { uint32_t mapiResult; UXDResult code; } table[] = {{0, 0},   {1, 6},   {2, -1},  {3, -1},  {4, 3},  {5, 2}, {14, -1},
-                 {21, -1}, {25, -1}, {26, 1},  {27, -1}, {0xFFFFFFFFu, -1}};
-    for (const auto &row : table)
-        EXPECT_EQ(mapiResultToCode(row.mapiResult), row.code) << "MAPI result " << row.mapiResult;
-}
 
 TEST_F(JobOperations, SetErrorKeepsTheTextOnlyForMinusOne) {
     const struct { UXDResult code; const char *text, *kept; } steps[] = {{UXD_E_FAILURE, "broken", "broken"}, {UXD_SUCCESS, "ignored", ""},
@@ -88,12 +82,48 @@ TEST_F(JobOperations, MissingFunctionIsReportedInTheJobsLanguage) {
     EXPECT_TRUE(boxCalls.empty()) << "the host reads it; the user sees no box";
 }
 
-TEST_F(JobOperations, PickArrayElementStaysInBounds) {
-    const char *items[] = {"a", "b", "c"};
-    EXPECT_EQ(job->pickArrayElement(3, 2, items), items[2]) << "the element itself, not a copy";
-    EXPECT_EQ(job->pickArrayElement(3, 3, items), nullptr) << "index equal to count";
-    EXPECT_EQ(job->pickArrayElement(0, 0, items), nullptr);
-    EXPECT_EQ(job->pickArrayElement(3, 0, nullptr), nullptr);
+// A host or a deriving module sees the job only through its virtual table: slot 0 the one
+// deleting destructor taking flags, slots 1 to 5 the operations in their documented order,
+// each called with the job as its first argument (the x64 convention for a member).
+TEST_F(JobOperations, VirtualTableHasTheDocumentedSlots) {
+    using DeletingDestructor = void *(*)(void *self, uint32_t flags);
+    using SetError = UXDResult (*)(void *self, UXDResult code, const char *text);
+    using ReportMapiResult = UXDResult (*)(void *self, uint32_t showBox, uint32_t mapiResult, const char *function);
+    using MakeAttachmentName = uint32_t (*)(void *self, const UXDExportRecord *record, uint16_t index);
+    using PickArrayElement = const char *(*)(void *self, uint16_t count, uint16_t index, const char *const *array);
+    using ReportMissingFunction = UXDResult (*)(void *self, const char *function);
+    const UXDExportFile named = exportFile(1, "C:\\out\\sales.pdf"), bare = {};
+    HostExport files;
+    const UXDExportRecord *record = files.with({&named, &bare});
+    MAPIDestination *raw = new MAPIDestination(nullptr, record);
+    ASSERT_TRUE(raw && raw->allocateTextBuffers() == UXD_SUCCESS);
+    void *const *slot = *reinterpret_cast<void *const *const *>(raw);
+    auto call = [&](int n, auto type) { return reinterpret_cast<decltype(type)>(slot[n]); };
+
+    EXPECT_EQ(call(1, SetError{})(raw, UXD_E_FAILURE, "broken"), UXD_E_FAILURE);
+    EXPECT_STREQ(raw->errorText, "broken") << "slot 1 is setError";
+    EXPECT_EQ(call(2, ReportMapiResult{})(raw, 0, 4, "MAPISendMail"), UXD_E_DISK_FULL) << "slot 2 is reportMapiResult";
+    EXPECT_STREQ(raw->errorText, "") << "a code other than -1 keeps no text";
+    EXPECT_EQ(call(3, MakeAttachmentName{})(raw, record, 0), 1u) << "slot 3 is makeAttachmentName";
+    EXPECT_STREQ(raw->attachmentNames[0], "sales.pdf") << "named again, the earlier name released";
+    EXPECT_EQ(call(3, MakeAttachmentName{})(raw, record, 2), 0u) << "an index past the files names nothing";
+    const char *items[] = {"a", "b"};
+    EXPECT_EQ(call(4, PickArrayElement{})(raw, 2, 1, items), items[1]) << "slot 4 is pickArrayElement";
+    EXPECT_EQ(call(4, PickArrayElement{})(raw, 2, 2, items), nullptr) << "an index past the count picks nothing";
+    EXPECT_EQ(call(5, ReportMissingFunction{})(raw, "MAPIDetails"), UXD_E_FAILURE);
+    EXPECT_STREQ(raw->errorText, "Function <MAPIDetails> is missing from <MAPI.DLL>") << "slot 5 is reportMissingFunction";
+
+    // Flags 0 destroy the job and leave its memory to the caller; bit 0 releases it too.
+    const long withJob = allocation_fault::outstanding();
+    EXPECT_EQ(call(0, DeletingDestructor{})(raw, 0), raw);
+    EXPECT_EQ(allocation_fault::outstanding(), withJob - 2 - 1 - 7 - 1) << "two names, their array, seven texts and the error text gone; the job not";
+    release(raw);
+    MAPIRecipient *list = nullptr;
+    ASSERT_EQ(parseRecipients(job.get(), "Ann; Bob", &list, MAPI_TO), UXD_SUCCESS);
+    const long withList = allocation_fault::outstanding();
+    void *const *recipientSlot = *reinterpret_cast<void *const *const *>(list);
+    EXPECT_EQ(reinterpret_cast<DeletingDestructor>(recipientSlot[0])(list, kReleaseMemory), list);
+    EXPECT_EQ(allocation_fault::outstanding(), withList - 4) << "slot 0 of a recipient deletes its chain: two recipients and names";
 }
 
 // The fixture's teardown checks that the seam's block count returns to where it was.

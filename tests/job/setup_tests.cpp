@@ -37,7 +37,7 @@ protected:
     Setup() { options.structSize = 70; }
     MAPIDestinationOptions options = {};
     MapiRecipDesc ann = recipient(MAPI_TO, "Ann Archer", "SMTP:ann@example.com");
-    std::unique_ptr<MAPIDestination> ready;
+    uxd::unique_job ready;
     // One recipient already resolved: setup then parses and resolves nothing.
     void withAnn() { options.nRecipients = 1, options.recipients = reinterpret_cast<UXDRecipDesc *>(&ann); }
 };
@@ -71,7 +71,7 @@ TEST_F(Setup, SilentPathResolvesAndRewritesTheNames) {
     options.toNames = text(" bob@example ;; Ann Archer ");
     ASSERT_EQ(init(&options), UXD_SUCCESS);
     EXPECT_STREQ(ready->toText, "Bob Carter; Ann Archer");
-    EXPECT_EQ(ready->toList->isResolved, 1u);
+    EXPECT_EQ(ready->toList.head->isResolved, 1u);
 }
 
 TEST_F(Setup, RecipientTableMeansNoResolutionAtSetup) {
@@ -97,7 +97,7 @@ TEST_F(Setup, EncodedBlockPassedBackSetsUpTheSameJob) {
     EXPECT_STREQ(ready->toText, "Ann Archer");
     EXPECT_STREQ(ready->subjectText, "Q3");
     EXPECT_STREQ(ready->messageText, "See attachment.");
-    EXPECT_EQ(ready->toList->isResolved, 1u) << "the block carries the resolved recipient";
+    EXPECT_EQ(ready->toList.head->isResolved, 1u) << "the block carries the resolved recipient";
     EXPECT_EQ(mail->log().size(), logged + 1) << "only the logon, no resolution";
 
     stored.resize(255);  // toNames now points near the end, where no terminator lies

@@ -70,7 +70,7 @@ TEST_F(SimpleMapiBinding, ErrorModeAndCursorArePutBackAndALibraryThatDoesNotLoad
         SetCursor(arrow);
         EXPECT_EQ(bindSimpleMapi(*job), loads ? UXD_SUCCESS : UXD_E_FAILURE);
         EXPECT_STREQ(UXDGetErrorText(job.get()), loads ? "" : "Couldn't load <MAPI.DLL>.");
-        EXPECT_EQ(job->mapiLibrary != nullptr, loads);
+        EXPECT_EQ(job->mapiLibrary.get() != nullptr, loads);
         EXPECT_EQ(LoaderSpy::errorModeAtLoad, static_cast<UINT>(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX));
         EXPECT_EQ(LoaderSpy::cursorAtLoad, LoadCursorA(nullptr, IDC_WAIT));
         EXPECT_EQ(GetErrorMode(), static_cast<UINT>(SEM_NOGPFAULTERRORBOX));

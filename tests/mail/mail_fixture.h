@@ -30,5 +30,5 @@ protected:
     std::unique_ptr<TestMail> mail;
     std::unique_ptr<LoaderSpy> loader;
     HostExport host;
-    std::unique_ptr<MAPIDestination> job;
+    uxd::unique_job job;
 };

@@ -29,7 +29,7 @@ protected:
     }
     void TearDown() override { job.reset(), JobTest::TearDown(); }
     HostExport host;
-    std::unique_ptr<MAPIDestination> job;
+    uxd::unique_job job;
 };
 }  // namespace
 
@@ -53,7 +53,7 @@ TEST_F(RecipientLists, ParsedListFollowsTheTextAndJoinsBack) {
         char text[kRecipientTextSize] = "old";
         joinRecipients(job.get(), list, text, sizeof text);
         EXPECT_STREQ(text, c.joined);
-        delete list;
+        destroy(list);
     }
     MAPIRecipient *list = nullptr;
     EXPECT_EQ(parseRecipients(job.get(), nullptr, &list, MAPI_TO), UXD_E_OUT_OF_MEMORY) << "no text, no copy";
@@ -80,26 +80,26 @@ TEST_F(RecipientLists, TableEntriesGoToTheirClassInTableOrder) {
         entry(MAPI_BCC, "Bea", "SMTP:bea@example.com"), entry(7, "Odd"),
     };
     ASSERT_EQ(setRecipientsFromTable(job.get(), 6, table), UXD_SUCCESS);
-    EXPECT_EQ(namesOf(job->toList), Names{"Ann"});
-    EXPECT_EQ(namesOf(job->ccList), (Names{"Cy", "Di"}));
-    EXPECT_EQ(namesOf(job->bccList), (Names{"Orig", "Bea", "Odd"}));
-    EXPECT_EQ(job->bccList->recipClass, 0u) << "the entry's own class is kept";
-    EXPECT_EQ(job->bccList->next->next->recipClass, 7u);
+    EXPECT_EQ(namesOf(job->toList.head), Names{"Ann"});
+    EXPECT_EQ(namesOf(job->ccList.head), (Names{"Cy", "Di"}));
+    EXPECT_EQ(namesOf(job->bccList.head), (Names{"Orig", "Bea", "Odd"}));
+    EXPECT_EQ(job->bccList.head->recipClass, 0u) << "the entry's own class is kept";
+    EXPECT_EQ(job->bccList.head->next->next->recipClass, 7u);
     // Resolved: an address, or an entry identifier with a size.
-    EXPECT_EQ(job->toList->isResolved, 1u);
-    EXPECT_EQ(job->ccList->isResolved, 1u);
-    EXPECT_EQ(job->ccList->next->isResolved, 0u) << "a bare name is resolved when sent";
-    ASSERT_NE(job->toList->resolved, nullptr);
-    EXPECT_NE(job->toList->resolved->lpEntryID, static_cast<void *>(eid)) << "a copy, not the table's";
-    EXPECT_EQ(memcmp(job->toList->resolved->lpEntryID, eid, 3), 0);
+    EXPECT_EQ(job->toList.head->isResolved, 1u);
+    EXPECT_EQ(job->ccList.head->isResolved, 1u);
+    EXPECT_EQ(job->ccList.head->next->isResolved, 0u) << "a bare name is resolved when sent";
+    ASSERT_NE(job->toList.head->resolved, nullptr);
+    EXPECT_NE(job->toList.head->resolved->lpEntryID, static_cast<void *>(eid)) << "a copy, not the table's";
+    EXPECT_EQ(memcmp(job->toList.head->resolved->lpEntryID, eid, 3), 0);
 
     MapiRecipDesc other[] = {entry(MAPI_TO, "Zed", nullptr, 0, eid)};
     ASSERT_EQ(setRecipientsFromTable(job.get(), 1, other), UXD_SUCCESS);
-    EXPECT_EQ(namesOf(job->toList), Names{"Zed"}) << "a second table replaces all three lists";
-    EXPECT_EQ(job->ccList, nullptr);
-    EXPECT_EQ(job->bccList, nullptr);
-    EXPECT_EQ(job->toList->resolved->lpEntryID, nullptr) << "size 0: no entry identifier copied";
-    EXPECT_EQ(job->toList->isResolved, 0u);
+    EXPECT_EQ(namesOf(job->toList.head), Names{"Zed"}) << "a second table replaces all three lists";
+    EXPECT_EQ(job->ccList.head, nullptr);
+    EXPECT_EQ(job->bccList.head, nullptr);
+    EXPECT_EQ(job->toList.head->resolved->lpEntryID, nullptr) << "size 0: no entry identifier copied";
+    EXPECT_EQ(job->toList.head->isResolved, 0u);
 }
 
 // A recipient that lost its name or its address on the way would later be resolved by what
@@ -120,12 +120,12 @@ TEST_F(RecipientLists, TableThatCannotBeTakenWholeLeavesTheListsAsTheyWere) {
         allocation_fault::reset();
         if (rc == UXD_SUCCESS) break;
         EXPECT_EQ(rc, UXD_E_OUT_OF_MEMORY) << "allocation " << nth;
-        EXPECT_EQ(namesOf(job->toList), Names{"Ann"}) << "allocation " << nth;
-        EXPECT_EQ(job->ccList, nullptr);
+        EXPECT_EQ(namesOf(job->toList.head), Names{"Ann"}) << "allocation " << nth;
+        EXPECT_EQ(job->ccList.head, nullptr);
         EXPECT_EQ(allocation_fault::outstanding(), withAnn) << "allocation " << nth;
     }
     EXPECT_EQ(nth - 1, 10u) << "two recipients, each with its name and a descriptor of three parts";
-    EXPECT_STREQ(job->toList->resolved->lpszAddress, "SMTP:bob.external@partner.example");
+    EXPECT_STREQ(job->toList.head->resolved->lpszAddress, "SMTP:bob.external@partner.example");
 }
 
 TEST_F(RecipientLists, DeletingARecipientDeletesTheRestOfItsChain) {
@@ -134,13 +134,13 @@ TEST_F(RecipientLists, DeletingARecipientDeletesTheRestOfItsChain) {
     MAPIRecipient *second = list->next;
     list->next = nullptr;
     long before = allocation_fault::outstanding();
-    delete second;  // b, c and d: a recipient and its name each
+    destroy(second);  // b, c and d: a recipient and its name each
     EXPECT_EQ(allocation_fault::outstanding(), before - 6);
     EXPECT_EQ(namesOf(list), Names{"a"});
-    delete list;
+    destroy(list);
     std::string many;
     for (int i = 0; i < 2500; ++i) many += "x;";
     ASSERT_EQ(parseRecipients(job.get(), many.c_str(), &list, MAPI_TO), UXD_SUCCESS);
     EXPECT_EQ(countRecipients(list), 2500u);
-    delete list;  // a long chain goes without deep recursion
+    destroy(list);  // a long chain goes without deep recursion
 }

@@ -59,7 +59,7 @@ TEST_F(Resolution, SuccessTakesTheDisplayNameAndKeepsTheRecipientsClass) {
     size_t calls = mail->log().size();
     EXPECT_EQ(list->resolve(job->session, true, nullptr), UXD_SUCCESS);
     EXPECT_EQ(mail->log().size(), calls) << "a resolved recipient costs no call, not even with the dialog flag";
-    delete list;
+    destroy(list);
 }
 
 TEST_F(Resolution, SilentFailuresAreRecordedWithoutABox) {
@@ -72,7 +72,7 @@ TEST_F(Resolution, SilentFailuresAreRecordedWithoutABox) {
         EXPECT_EQ(UXDGetErrorText(job.get()), unresolvedText(c.simpleText, c.addressBookCode));
         EXPECT_STREQ(list->name, c.name) << "the typed name stays";
         EXPECT_EQ(list->isResolved, 0u);
-        delete list;
+        destroy(list);
     }
     for (const std::string &call : mail->calls(resolutionCalls()))
         EXPECT_NE(call.find("flags=0x0 "), std::string::npos) << "no dialog: " << call;
@@ -92,7 +92,7 @@ TEST_F(Resolution, InteractiveFailureShowsItsBoxOwnedByTheWindow) {
         EXPECT_EQ(watcher.owner(), owner);
     }
     EXPECT_EQ(UXDGetErrorText(job.get()), expected);
-    delete list;
+    destroy(list);
     DestroyWindow(owner);
 }
 
@@ -106,7 +106,7 @@ TEST_F(Resolution, ListGoesOnAfterFailuresAndReturnsTheLastOne) {
     MAPIRecipient *reversed = parse("Ghost; Cancelme");
     EXPECT_EQ(resolveRecipients(job.get(), reversed, false, nullptr), UXD_E_CANCELLED) << "a cancel is 6";
     EXPECT_STREQ(UXDGetErrorText(job.get()), "") << "and carries no text";
-    delete list, delete reversed;
+    destroy(list), destroy(reversed);
 }
 
 TEST_F(Resolution, AddressBookWithoutLogonExFailsAndRetriesTheBinding) {
@@ -121,7 +121,7 @@ TEST_F(Resolution, AddressBookWithoutLogonExFailsAndRetriesTheBinding) {
         << "each resolution tries the binding again";
     EXPECT_FALSE(extendedMapi.bound);
     EXPECT_TRUE(mail->calls("MAPILogonEx").empty());
-    delete list;
+    destroy(list);
 }
 
 using AddressBookChoice = MailTest;

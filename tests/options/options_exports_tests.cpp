@@ -40,8 +40,8 @@ protected:
 }  // namespace
 
 TEST_F(JobOptions, GatheringKeepsClassOrderAndAsksNothingWithoutResolving) {
-    parse(job->toList, "Ann Archer; Bob Carter", MAPI_TO);
-    parse(job->bccList, "Ghost", MAPI_BCC);
+    parse(job->toList.head, "Ann Archer; Bob Carter", MAPI_TO);
+    parse(job->bccList.head, "Ghost", MAPI_BCC);
     uint32_t count = 0;
     MapiRecipDesc *table = nullptr;
     ASSERT_EQ(gatherRecipients(job.get(), false, &count, &table), UXD_SUCCESS);
@@ -67,7 +67,7 @@ TEST_F(JobOptions, EncodingReplacesTheBlockUnlessResolutionFails) {
     ASSERT_EQ(UXDEncodeDestinationOptions(job.get(), &second, &size), UXD_SUCCESS);
     EXPECT_EQ(size, 83) << "81 for an empty job, and the subject";
     EXPECT_EQ(allocation_fault::outstanding(), blocks) << "the first block was released";
-    parse(job->ccList, "Bob Carter; Ghost", MAPI_CC);
+    parse(job->ccList.head, "Bob Carter; Ghost", MAPI_CC);
     void *block = &size;
     EXPECT_EQ(UXDEncodeDestinationOptions(job.get(), &block, &size), UXD_E_FAILURE);
     EXPECT_EQ(block, nullptr);
@@ -85,11 +85,11 @@ TEST_F(JobOptions, DecodedRecordOwnsSeparateCopies) {
     EXPECT_NE(record->subject, job->subjectText);
     ASSERT_EQ(record->nRecipients, 2);
     EXPECT_STREQ(record->recipients[0].lpszName, "Ann");
-    EXPECT_NE(record->recipients[0].lpEntryID, job->toList->resolved->lpEntryID) << "a separate allocation";
+    EXPECT_NE(record->recipients[0].lpEntryID, job->toList.head->resolved->lpEntryID) << "a separate allocation";
     EXPECT_EQ(memcmp(record->recipients[0].lpEntryID, kEntryId, 16), 0);
     EXPECT_EQ(record->recipients[1].lpEntryID, nullptr);
     EXPECT_EQ(UXDFreeDestinationOptions(0, record), 0);
-    EXPECT_EQ(memcmp(job->toList->resolved->lpEntryID, kEntryId, 16), 0) << "the job's copy survives";
+    EXPECT_EQ(memcmp(job->toList.head->resolved->lpEntryID, kEntryId, 16), 0) << "the job's copy survives";
 }
 
 TEST_F(JobOptions, LatinTextSurvivesTheRoundTripThroughUtf16) {
