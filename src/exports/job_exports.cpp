@@ -3,6 +3,7 @@
 
 #include "export.h"
 #include "setup.h"
+#include "teardown.h"
 #include "uxdmapi.h"
 
 using namespace uxd;

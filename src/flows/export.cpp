@@ -33,13 +33,12 @@ ULONG appendBlank(char *text) noexcept {
 
 }  // namespace
 
-UXDResult uxd::exportJob(MAPIDestination &destination, const UXDExportRequest *request) noexcept {
-    MAPIDestination *job = &destination;
-    ULONG textLength = appendBlank(job->messageText);
+UXDResult uxd::exportJob(MAPIDestination &job, const UXDExportRequest *request) noexcept {
+    ULONG textLength = appendBlank(job.messageText);
 
     unique_block<MapiFileDesc> files;
-    if (job->attachmentCount) {
-        files.reset(static_cast<MapiFileDesc *>(allocateZeroed(job->attachmentCount, sizeof(MapiFileDesc))));
+    if (job.attachmentCount) {
+        files.reset(static_cast<MapiFileDesc *>(allocateZeroed(job.attachmentCount, sizeof(MapiFileDesc))));
         if (!files) return UXD_E_OUT_OF_MEMORY;
         uint16_t pathCount = 0;
         const char *const *paths = nullptr;
@@ -47,11 +46,11 @@ UXDResult uxd::exportJob(MAPIDestination &destination, const UXDExportRequest *r
             std::memcpy(&pathCount, reinterpret_cast<const char *>(request) + kRequestFileCount, sizeof pathCount);
             std::memcpy(&paths, reinterpret_cast<const char *>(request) + kRequestFilePaths, sizeof paths);
         }
-        for (uint16_t i = 0; i < job->attachmentCount; ++i) {
+        for (uint16_t i = 0; i < job.attachmentCount; ++i) {
             MapiFileDesc &file = files.get()[i];
             file.nPosition = textLength - 1;  // the appended blank
-            file.lpszPathName = const_cast<char *>(job->pickArrayElement(pathCount, i, paths));
-            file.lpszFileName = const_cast<char *>(job->pickArrayElement(job->attachmentCount, i, job->attachmentNames));
+            file.lpszPathName = const_cast<char *>(job.pickArrayElement(pathCount, i, paths));
+            file.lpszFileName = const_cast<char *>(job.pickArrayElement(job.attachmentCount, i, job.attachmentNames));
         }
     }
 
@@ -60,23 +59,23 @@ UXDResult uxd::exportJob(MAPIDestination &destination, const UXDExportRequest *r
     UXDResult rc;
     {
         WaitCursor wait;
-        rc = gatherRecipients(job, true, &recipientCount, &recipients);
+        rc = gatherRecipients(&job, true, &recipientCount, &recipients);
     }
     if (rc != UXD_SUCCESS) return rc;
 
     MapiMessage message = {};
-    message.lpszSubject = job->subjectText;
-    message.lpszNoteText = job->messageText;
+    message.lpszSubject = job.subjectText;
+    message.lpszNoteText = job.messageText;
     message.flFlags = MAPI_UNREAD;
     message.nRecipCount = recipientCount;
     message.lpRecips = recipients;
-    message.nFileCount = job->attachmentCount;
+    message.nFileCount = job.attachmentCount;
     message.lpFiles = files.get();
     ULONG sent;
     {
         WaitCursor wait;
-        sent = simpleMapi.sendMail(job->session, reinterpret_cast<ULONG_PTR>(job->parentWindow), &message, 0, 0);
+        sent = simpleMapi.sendMail(job.session, reinterpret_cast<ULONG_PTR>(job.parentWindow), &message, 0, 0);
     }
     release(recipients);  // the array only: its texts are the recipients'
-    return job->reportMapiResult(0, sent, "MAPISendMail");
+    return job.reportMapiResult(0, sent, "MAPISendMail");
 }

@@ -189,16 +189,14 @@ namespace uxd {
 
 UXDResult setUpJob(HWND parent, const MAPIDestinationOptions *options, const UXDExportRecord *exportRecord,
                    MAPIDestination **jobOut) noexcept {
-    *jobOut = nullptr;
-    MAPIDestination *job = new MAPIDestination(parent, exportRecord);
+    unique_job job(new MAPIDestination(parent, exportRecord));
     if (!job) return UXD_E_OUT_OF_MEMORY;
     UXDResult rc = setUp(*job, options);
     if (rc != UXD_SUCCESS) {
         setModuleErrorText(job->errorMessage());  // the host asks UXDGetErrorText(NULL) why
-        destroy(job);
         return rc;
     }
-    *jobOut = job;
+    *jobOut = job.release();
     return UXD_SUCCESS;
 }
 

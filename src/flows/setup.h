@@ -1,4 +1,4 @@
-// Setting up an export job for the host, and ending it.
+// Setting up an export job for the host.
 #pragma once
 
 #include <windows.h>
@@ -10,11 +10,8 @@ namespace uxd {
 
 // Makes a ready job: silently from `options`, or through the Send Mail dialog when they
 // are null. On failure the job is discarded, its text kept for UXDGetErrorText(NULL), and
-// *jobOut stays null.
+// *jobOut is not written.
 UXDResult setUpJob(HWND parent, const MAPIDestinationOptions *options, const UXDExportRecord *exportRecord,
                    MAPIDestination **jobOut) noexcept;
-
-// Puts back the working directory and the locale that setup found, then destroys the job.
-void endJob(MAPIDestination *job) noexcept;
 
 }  // namespace uxd

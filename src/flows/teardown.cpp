@@ -3,7 +3,7 @@
 
 #include <clocale>
 
-#include "setup.h"
+#include "teardown.h"
 
 namespace uxd {
 

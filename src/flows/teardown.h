@@ -1,0 +1,11 @@
+// Ending an export job that the host holds.
+#pragma once
+
+#include "export_job.h"
+
+namespace uxd {
+
+// Puts back the working directory and the locale that setup found, then destroys the job.
+void endJob(MAPIDestination *job) noexcept;
+
+}  // namespace uxd
