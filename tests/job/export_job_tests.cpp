@@ -49,25 +49,3 @@ TEST_F(JobConstruction, AttachmentsAreNamedAfterTheirRecords) {
     for (int i = 0; i < 5; ++i) EXPECT_STREQ(job->attachmentNames[i], expected[i]) << "attachment " << i;
 }
 
-TEST_F(JobConstruction, OutOfMemoryAtEveryStepLeaksNothing) {
-    const UXDExportFile a = exportFile(1, "a.pdf"), b = exportFile(1, "b.csv");
-    HostExport host;
-    const UXDExportRecord *record = host.with({&a, &b});
-    allocation_fault::failAt(1);
-    EXPECT_EQ(new MAPIDestination(nullptr, record), nullptr) << "no job without memory";
-    allocation_fault::failAt(2);  // the name array: the job has no names at all
-    Job job(new MAPIDestination(nullptr, record));
-    EXPECT_EQ(job->attachmentNames, nullptr);
-    job.reset();
-    allocation_fault::failAt(4);  // the second name alone
-    job.reset(new MAPIDestination(nullptr, record));
-    ASSERT_NE(job->attachmentNames, nullptr);
-    EXPECT_STREQ(job->attachmentNames[0], "a.pdf");
-    EXPECT_EQ(job->attachmentNames[1], nullptr);
-    for (unsigned long nth = 1; nth <= 7; ++nth) {
-        job.reset(new MAPIDestination(nullptr, record));
-        allocation_fault::failAt(nth);
-        EXPECT_EQ(job->allocateTextBuffers(), UXD_E_OUT_OF_MEMORY) << "text buffer " << nth << " fails";
-        allocation_fault::reset();
-    }
-}

@@ -37,16 +37,6 @@ protected:
 };
 }  // namespace
 
-TEST_F(JobOperations, SetErrorKeepsTheTextOnlyForMinusOne) {
-    const struct { UXDResult code; const char *text, *kept; } steps[] = {{UXD_E_FAILURE, "broken", "broken"}, {UXD_SUCCESS, "ignored", ""},
-                 {UXD_E_CANCELLED, "ignored", ""}, {UXD_E_FAILURE, nullptr, ""}};
-    for (const auto &s : steps) {
-        EXPECT_EQ(job->setError(s.code, s.text), s.code);
-        EXPECT_EQ(job->errorCode, s.code);
-        EXPECT_STREQ(UXDGetErrorText(job.get()), s.kept) << "code " << s.code;
-    }
-}
-
 TEST_F(JobOperations, MapiResultIsRecordedAndShownOnlyWhenAsked) {
     EXPECT_EQ(job->reportMapiResult(0, 2, "MAPISendMail"), UXD_E_FAILURE);
     EXPECT_STREQ(job->errorText, "Error 2 returned by function <MAPISendMail>.");

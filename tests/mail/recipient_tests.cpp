@@ -59,19 +59,6 @@ TEST_F(RecipientLists, ParsedListFollowsTheTextAndJoinsBack) {
     EXPECT_EQ(parseRecipients(job.get(), nullptr, &list, MAPI_TO), UXD_E_OUT_OF_MEMORY) << "no text, no copy";
 }
 
-TEST_F(RecipientLists, OutOfMemoryWhileParsingLeavesNothing) {
-    long withJob = allocation_fault::outstanding();
-    for (unsigned long nth = 1; nth <= 7; ++nth) {  // copy, then a recipient and a name each
-        SCOPED_TRACE("allocation " + std::to_string(nth) + " fails");
-        MAPIRecipient *list = reinterpret_cast<MAPIRecipient *>(1);
-        allocation_fault::failAt(nth);
-        EXPECT_EQ(parseRecipients(job.get(), "Ann; Bob; Cy", &list, MAPI_TO), UXD_E_OUT_OF_MEMORY);
-        allocation_fault::reset();
-        EXPECT_EQ(list, nullptr);
-        EXPECT_EQ(allocation_fault::outstanding(), withJob);
-    }
-}
-
 TEST_F(RecipientLists, TableEntriesGoToTheirClassInTableOrder) {
     BYTE eid[] = {1, 2, 3};
     MapiRecipDesc table[] = {

@@ -98,23 +98,6 @@ Converted convert(UXDResult (*f)(const Source *, Result **, uint16_t *), Bytes s
 Converted a2w(const Bytes &b) { return convert(convertOptionsA2W, b); }
 Converted w2a(const Bytes &b) { return convert(convertOptionsW2A, b); }
 
-// Texts, then each entry's "reserved/class/identifier size", name, address, identifier ("-": none).
-std::vector<std::string> content(const FlatBlockView &v) {
-    auto text = [&](const FlatText &t) {
-        return t.bytes ? std::string(reinterpret_cast<const char *>(t.bytes), t.byteLength - int(v.width)) : "-";
-    };
-    std::vector<std::string> out;
-    for (const FlatText &t : v.texts) out.push_back(text(t));
-    for (uint16_t i = 0; i < v.nRecipients; ++i) {
-        FlatEntry e = v.entry(i);
-        out.insert(out.end(), {std::to_string(e.ulReserved) + "/" + std::to_string(e.ulRecipClass) + "/" +
-                                   std::to_string(e.ulEIDSize),
-                               text(e.name), text(e.address),
-                               e.entryId ? std::string(reinterpret_cast<const char *>(e.entryId), e.ulEIDSize) : "-"});
-    }
-    return out;
-}
-
 ::testing::AssertionResult sameBytes(const Bytes &expected, const Bytes &got) {
     if (expected == got) return ::testing::AssertionSuccess();
     std::size_t i = std::mismatch(expected.begin(), expected.end(), got.begin(), got.end()).first - expected.begin();
@@ -129,22 +112,6 @@ TEST(Options, EncoderGivesTheReferenceBlocks) {
     ASSERT_EQ(encode({"Ann", "", "", "", "", "", ""}, {recipient(0, 1, "Ann", "SMTP:a@b.c", 16, kEntryId)}, got),
               UXD_SUCCESS);
     EXPECT_TRUE(sameBytes(oneRecipient(1), got)) << "one recipient";
-}
-
-TEST(Options, ContentThe16BitSizesCannotDescribeIsRefused) {
-    // A 65454-byte message and six empty texts fill 65535 bytes after the 74-byte header;
-    // widened, 74 + 2 x (length + 7) bytes pass 65535 from 32724 on.
-    const struct { std::size_t length; bool widen; UXDResult code; } cases[] = {
-        {65454, false, UXD_SUCCESS}, {65455, false, UXD_E_INVALID_ARGUMENT},
-        {32723, true, UXD_SUCCESS}, {32724, true, UXD_E_INVALID_ARGUMENT}};
-    for (const auto &c : cases) {
-        const std::string message(c.length, 'm');
-        Bytes encoded;
-        UXDResult code = encode({"", "", "", "", message.c_str(), "", ""}, {}, encoded);
-        if (c.widen && code == UXD_SUCCESS) code = a2w(encoded).code;
-        else if (code == UXD_SUCCESS) EXPECT_EQ(encoded.size(), 65535u);
-        EXPECT_EQ(code, c.code) << c.length << "-byte message" << (c.widen ? ", widened" : "");
-    }
 }
 
 TEST(Options, FlatBlocksConvertByteForByte) {
@@ -214,28 +181,6 @@ TEST(Options, MalformedBlocksAreRefusedByTheReaderAndBothConversions) {
     }
 }
 
-TEST(Options, RoundTripUnder1252KeepsTextsRecipientsAndEntryIds) {
-    const unsigned char id[3] = {0, 0xFF, 0};
-    Bytes encoded;
-    ASSERT_EQ(encode({"Ann; Bob", nullptr, "", "Gr\xFC\xDF" "e \x80", "Hi\r\n", "Outlook", "pw"},
-                     {recipient(5, 1, "J\xFCrgen", "SMTP:j@x", 3, id), recipient(0, 3, nullptr, nullptr, 7)}, encoded),
-              UXD_SUCCESS);
-    Converted toWide = a2w(encoded);
-    ASSERT_EQ(toWide.code, UXD_SUCCESS);
-    FlatBlockView w, a;
-    ASSERT_EQ(readFlatBlock(toWide.bytes.data(), TextWidth::Wide, &w), UXD_SUCCESS);
-    EXPECT_EQ(std::u16string(reinterpret_cast<const char16_t *>(w.texts[kSubject].bytes)), u"Grüße €")
-        << "Windows-1252 bytes as UTF-16";
-    Converted back = w2a(toWide.bytes);
-    ASSERT_EQ(back.code, UXD_SUCCESS);
-    ASSERT_EQ(readFlatBlock(back.bytes.data(), TextWidth::Ansi, &a), UXD_SUCCESS);
-    const std::vector<std::string> expected = {
-        "Ann; Bob", "-", "", "Gr\xFC\xDF" "e \x80", "Hi\r\n", "Outlook", "pw",
-        "5/1/3", "J\xFCrgen", "SMTP:j@x", std::string("\0\xFF\0", 3),
-        "0/3/0", "-", "-", "-"};  // an identifier size without bytes is stored as none
-    EXPECT_EQ(content(a), expected);
-}
-
 TEST(Options, DoubleByteTextGetsTheRoomItNeedsInAFlatAnsiBlock) {
     codepage_standin::use(codepage_standin::CodePage::ToyDoubleByte);
     // Three ideographs take four units of room in UTF-16 but seven bytes in ANSI: counting a
@@ -249,29 +194,6 @@ TEST(Options, DoubleByteTextGetsTheRoomItNeedsInAFlatAnsiBlock) {
     EXPECT_EQ(got.code, UXD_SUCCESS);
     EXPECT_TRUE(sameBytes(expected, got.bytes));
     codepage_standin::use(codepage_standin::CodePage::Windows1252);
-}
-
-TEST(Options, EveryAllocationFailingInTurnGivesCode2AndLeaksNothing) {
-    const Bytes ansi = oneRecipient(1), wideBlock = oneRecipient(2);
-    unsigned char id[2] = {1, 2};
-    UXDRecipDesc entry = recipient(0, 1, "Bob", nullptr, 2, id);
-    const struct { const char *what; std::function<UXDResult()> run; } operations[] = {
-        {"encoding", [&] { Bytes out; return encode(Texts(7, "x"), {entry}, out); }},
-        {"flat ANSI to wide", [&] { return a2w(ansi).code; }},
-        {"flat wide to ANSI", [&] { return w2a(wideBlock).code; }},
-    };
-    for (const auto &op : operations) {
-        allocation_fault::failAt(0);
-        ASSERT_EQ(op.run(), UXD_SUCCESS) << op.what;
-        const unsigned long attempts = allocation_fault::attempts();
-        for (unsigned long n = 1; n <= attempts; ++n) {
-            const long before = allocation_fault::outstanding();
-            allocation_fault::failAt(n);
-            EXPECT_EQ(op.run(), UXD_E_OUT_OF_MEMORY) << op.what << ", allocation " << n << " of " << attempts;
-            EXPECT_EQ(allocation_fault::outstanding(), before) << op.what << ", allocation " << n << " left blocks";
-        }
-    }
-    allocation_fault::reset();
 }
 
 }  // namespace
