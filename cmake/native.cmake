@@ -12,6 +12,7 @@ add_library(uxdmapi_neutral STATIC
   src/model/recipient_text.cpp
   src/options/flat_block.cpp
   src/options/encoded_options.cpp
+  src/options/flat_block_writer.cpp
   src/options/options_conversion.cpp
   src/options/free_options.cpp)
 target_include_directories(uxdmapi_neutral PUBLIC include src/support src/model src/options)
@@ -30,6 +31,7 @@ if(CMAKE_CXX_COMPILER_ID MATCHES "Clang")
     src/model/recipient_text.cpp
     src/options/flat_block.cpp
     src/options/encoded_options.cpp
+    src/options/flat_block_writer.cpp
     src/options/options_conversion.cpp
     src/options/free_options.cpp)
   # The stand-in code page is not under test: built without coverage, it does not slow the

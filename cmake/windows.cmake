@@ -72,12 +72,13 @@ uxd_layer(uxd_mail mail
   PRIVATE uxd_resource_ids ${UXD_MAPI32_ORDINALS})
 add_dependencies(uxd_mail mapi32_ordinals)
 uxd_layer(uxd_options options
-  SOURCES src/options/flat_block.cpp src/options/encoded_options.cpp src/options/options_conversion.cpp
+  SOURCES src/options/flat_block.cpp src/options/flat_block_writer.cpp src/options/encoded_options.cpp
+    src/options/options_conversion.cpp
     src/options/codepage_win32.cpp src/options/free_options.cpp src/options/job_options.cpp
   PUBLIC uxd_model
   PRIVATE uxd_mail)
 uxd_layer(uxd_dialog dialog
-  SOURCES src/dialog/send_mail_dialog.cpp src/dialog/address_entries.cpp
+  SOURCES src/dialog/send_mail_dialog.cpp
   PUBLIC uxd_model
   PRIVATE uxd_mail uxd_resource_ids user32)
 uxd_layer(uxd_flows flows
