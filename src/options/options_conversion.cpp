@@ -12,6 +12,8 @@
 #include "byte_fields.h"
 #include "codepage.h"
 #include "flat_block.h"
+#include "flat_block_writer.h"
+#include "recipient_row.h"
 
 namespace uxd {
 namespace {
@@ -182,55 +184,28 @@ UXDResult convertFlat(const void *source, void **result, uint16_t *size) {
         if (UXDResult r = addRoom(entry.address)) return r;
     }
     uint64_t stringBytes = std::max(view.stringBytes * Dir::kStringBytesFactor, neededBytes);
-    uint64_t total = kHeaderSize + stringBytes + uint64_t(kEntrySize) * view.nRecipients + view.entryIdBytes;
-    if (total > kMaxFlatSize) return UXD_E_INVALID_ARGUMENT;
 
-    auto *block = static_cast<unsigned char *>(allocateZeroed(total, 1));
-    if (!block) return UXD_E_OUT_OF_MEMORY;
-    writeField<uint16_t>(block, kStructSizeField, UXD_OPTIONS_SIZE);
-    writeField<uint16_t>(block, kCountField, view.nRecipients);
-    writeField<uint16_t>(block, kFlatSizeField, uint16_t(total));
-    writeField<uint16_t>(block, kStringBytesField, uint16_t(stringBytes));
-    writeField<uint16_t>(block, kEntryIdBytesField, view.entryIdBytes);
-
-    uint64_t at = kHeaderSize;
+    FlatBlockWriter writer;
+    if (UXDResult r = writer.begin(view.nRecipients, stringBytes, view.entryIdBytes)) return r;
     auto place = [&](const FlatText &flat, std::size_t field) -> UXDResult {
         SourceText text = fromFlat(flat, Dir::kSourceWidth);
         if (!text.data) return UXD_SUCCESS;
         std::size_t units = 0;
         if (UXDResult r = texts.room(text, text.units, units)) return r;
-        if (UXDResult r = texts.convert(text, block + at, units, true)) return r;
-        writeField<uint64_t>(block, field, at);
-        at += uint64_t(units) * sizeof(To);
-        return UXD_SUCCESS;
+        return texts.convert(text, writer.room(field, uint64_t(units) * sizeof(To)), units, true);
     };
-    UXDResult r = UXD_SUCCESS;
-    for (int i = 0; i < kOptionTextCount && r == UXD_SUCCESS; ++i) r = place(view.texts[i], kOptionTextField[i]);
-    if (r == UXD_SUCCESS && view.nRecipients != 0) {
-        uint64_t table = at;
-        writeField<uint64_t>(block, kTableField, table);
-        at += uint64_t(kEntrySize) * view.nRecipients;
-        for (uint16_t i = 0; i < view.nRecipients && r == UXD_SUCCESS; ++i) {
-            FlatEntry entry = view.entry(i);
-            std::size_t row = table + std::size_t(i) * kEntrySize;
-            writeField<uint32_t>(block, row + offsetof(UXDEncodedRecipient, ulReserved), entry.ulReserved);
-            writeField<uint32_t>(block, row + offsetof(UXDEncodedRecipient, ulRecipClass), entry.ulRecipClass);
-            writeField<uint32_t>(block, row + offsetof(UXDEncodedRecipient, ulEIDSize), entry.ulEIDSize);
-            r = place(entry.name, row + offsetof(UXDEncodedRecipient, lpszName));
-            if (r == UXD_SUCCESS) r = place(entry.address, row + offsetof(UXDEncodedRecipient, lpszAddress));
-            if (r == UXD_SUCCESS && entry.ulEIDSize != 0) {
-                std::memcpy(block + at, entry.entryId, entry.ulEIDSize);
-                writeField<uint64_t>(block, row + offsetof(UXDEncodedRecipient, lpEntryID), at);
-                at += entry.ulEIDSize;
-            }
-        }
+    for (int i = 0; i < kOptionTextCount; ++i)
+        if (UXDResult r = place(view.texts[i], kOptionTextField[i])) return r;
+    writer.table();
+    for (uint16_t i = 0; i < view.nRecipients; ++i) {
+        FlatEntry entry = view.entry(i);
+        writer.row(i, entry.ulReserved, entry.ulRecipClass, entry.ulEIDSize);
+        if (UXDResult r = place(entry.name, writer.nameField(i))) return r;
+        if (UXDResult r = place(entry.address, writer.addressField(i))) return r;
+        writer.entryId(i, entry.entryId, entry.ulEIDSize);
     }
-    if (r != UXD_SUCCESS) {
-        releaseSecret(block);
-        return r;
-    }
-    *result = block;
-    if (size) *size = uint16_t(total);
+    if (size) *size = writer.size();
+    *result = writer.take();
     return UXD_SUCCESS;
 }
 
@@ -277,16 +252,15 @@ UXDResult fillRecord(const void *source, unsigned char *record) {
     for (uint16_t i = 0; i < count; ++i) {
         typename Dir::FromEntry from;
         std::memcpy(&from, sourceTable + std::size_t(i) * sizeof from, sizeof from);
-        typename Dir::ToEntry &to = table[i];
-        to.ulReserved = from.ulReserved;
-        to.ulRecipClass = from.ulRecipClass;
-        to.ulEIDSize = from.ulEIDSize;
-        if (UXDResult r = makeText(texts, fromPointer(from.lpszName), to.lpszName)) return r;
-        if (UXDResult r = makeText(texts, fromPointer(from.lpszAddress), to.lpszAddress)) return r;
-        if (from.ulEIDSize != 0 && from.lpEntryID) {
-            to.lpEntryID = allocate(from.ulEIDSize);
-            if (to.lpEntryID) std::memcpy(to.lpEntryID, from.lpEntryID, from.ulEIDSize);
-        }
+        // A part that cannot be allocated stays null (the record stays whole and freeable); a
+        // text the code page cannot take refuses the record.
+        UXDResult failed = UXD_SUCCESS;
+        copyRecipientRow(from, table[i], [&](const From *text, To *&made) {
+            made = nullptr;
+            if (failed == UXD_SUCCESS) failed = makeText(texts, fromPointer(text), made);
+            return made || !text;
+        });
+        if (failed) return failed;
     }
     return UXD_SUCCESS;
 }

@@ -152,6 +152,20 @@ protected:
 };
 }  // namespace
 
+// A box too small for every name shows the first whole ones, and its list keeps exactly
+// those: Send reads the boxes again, so nobody the user cannot see is sent to.
+TEST_F(SendMailDialog, ABoxTooSmallForTheNamesKeepsItsListToWhatItShows) {
+    makeJob();
+    char text[64] = "Ann Archer; Bob Carter; Cy Young";
+    uint32_t count = 0;
+    ASSERT_EQ(syncRecipientBox(job.get(), text, 24, false, nullptr, &job->toList.head, &count, MAPI_TO), UXD_SUCCESS);
+    EXPECT_STREQ(text, "Ann Archer; Bob Carter");
+    std::string listed;
+    for (MAPIRecipient *r = job->toList.head; r; r = r->next) listed += std::string(listed.empty() ? "" : ",") + r->name;
+    EXPECT_EQ(listed, "Ann Archer,Bob Carter");
+    EXPECT_EQ(count, 2u);
+}
+
 // Scripts of To typed (nullptr: as it is), a button, and To then shown (nullptr: not looked at);
 // a script that does not send ends with Cancel.
 TEST_F(SendMailDialog, CheckNamesRewritesToSendNeedsToAndMakesOneRecipientPerNameResolvedOnce) {
