@@ -5,16 +5,18 @@ if(UXD_SANITIZE)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
-add_library(uxdmapi_neutral STATIC
+# The fuzz targets compile the code they read host bytes with themselves, for its coverage.
+set(UXD_FUZZED_SOURCES
   src/support/allocation.cpp
-  src/support/format_text.cpp
-  src/model/attachment_name.cpp
   src/model/recipient_text.cpp
   src/options/flat_block.cpp
   src/options/encoded_options.cpp
   src/options/flat_block_writer.cpp
   src/options/options_conversion.cpp
   src/options/free_options.cpp)
+add_library(uxdmapi_neutral STATIC ${UXD_FUZZED_SOURCES}
+  src/support/format_text.cpp
+  src/model/attachment_name.cpp)
 target_include_directories(uxdmapi_neutral PUBLIC include src/support src/model src/options)
 # The options conversions leave the code page (codepage.h) to the program that links the
 # library: natively that is the stand-in of tests/native/codepage_standin.cpp.
@@ -26,14 +28,6 @@ add_subdirectory(tests/native)
 # gets a short, repeatable run in the tests; new inputs go to a scratch directory under
 # build/, never into the committed seeds of tests/fuzz/corpus/NAME.
 if(CMAKE_CXX_COMPILER_ID MATCHES "Clang")
-  set(UXD_FUZZED_SOURCES
-    src/support/allocation.cpp
-    src/model/recipient_text.cpp
-    src/options/flat_block.cpp
-    src/options/encoded_options.cpp
-    src/options/flat_block_writer.cpp
-    src/options/options_conversion.cpp
-    src/options/free_options.cpp)
   # The stand-in code page is not under test: built without coverage, it does not slow the
   # targets' big texts down nor pose as coverage of the module.
   add_library(uxd_fuzz_codepage STATIC tests/native/codepage_standin.cpp)
