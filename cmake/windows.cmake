@@ -2,6 +2,9 @@
 # reference host and the tests that run under Wine.
 enable_language(RC)
 
+option(UXD_BUILD_TESTS "Build the tests that run under Wine" ON)
+option(UXD_SPLIT_DEBUG "Strip the shipped binaries, keeping their debug information in NAME.debug" OFF)
+
 add_compile_options(-Wall -Wextra)
 # The C and C++ run-times go into each binary: nothing but system DLLs is needed beside it.
 add_link_options(-static -static-libgcc -static-libstdc++)
@@ -9,27 +12,33 @@ add_link_options(-static -static-libgcc -static-libstdc++)
 set(UXD_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
 set(UXD_RES ${CMAKE_SOURCE_DIR}/src/resources)
 
+# The one version number, from project(), for every VERSIONINFO (src/resources/version.rc).
+configure_file(${UXD_RES}/uxd_version.h.in ${CMAKE_BINARY_DIR}/generated/uxd_version.h @ONLY)
+set(UXD_VERSION_INCLUDES ${UXD_RES} ${CMAKE_BINARY_DIR}/generated)
+
 # --- resource manager ----------------------------------------------------------------
 add_library(rmlocale_core STATIC src/rmlocale/session.cpp)
 target_include_directories(rmlocale_core PUBLIC src/rmlocale)
 
-add_library(rmlocale SHARED src/rmlocale/exports.cpp src/rmlocale/rmlocale.def)
+add_library(rmlocale SHARED src/rmlocale/exports.cpp src/rmlocale/rmlocale.def src/rmlocale/rmlocale.rc)
 target_link_libraries(rmlocale PRIVATE rmlocale_core)
 set_target_properties(rmlocale PROPERTIES OUTPUT_NAME rmlocale-1-0 PREFIX "")
-target_include_directories(rmlocale PUBLIC src/rmlocale)
+target_include_directories(rmlocale PUBLIC src/rmlocale PRIVATE ${UXD_VERSION_INCLUDES})
 
 # --- resource libraries: pelmoLLLL.dll, data only ------------------------------------
 function(uxd_resource_library name rc)
   add_library(${name} SHARED ${rc})
   set_target_properties(${name} PROPERTIES PREFIX "" LINKER_LANGUAGE C)
-  target_include_directories(${name} PRIVATE ${UXD_RES})
+  target_include_directories(${name} PRIVATE ${UXD_VERSION_INCLUDES})
   target_link_options(${name} PRIVATE -nostdlib -Wl,--entry=0)
+  set_property(GLOBAL APPEND PROPERTY UXD_RESOURCE_LIBRARIES ${name})  # they ship
 endfunction()
 uxd_resource_library(pelmo0407 src/resources/de/pelmo0407.rc)
 
 # windres writes no dependency file: name what the scripts include, so editing it rebuilds them.
-set(UXD_RC_INCLUDES ${UXD_RES}/resource_ids.h ${UXD_RES}/version.rc)
-set_source_files_properties(src/resources/uxdmapi.rc src/resources/de/pelmo0407.rc
+set(UXD_RC_INCLUDES ${UXD_RES}/resource_ids.h ${UXD_RES}/version.rc ${CMAKE_BINARY_DIR}/generated/uxd_version.h)
+set_source_files_properties(src/resources/uxdmapi.rc src/resources/de/pelmo0407.rc src/rmlocale/rmlocale.rc
+  src/host/uxdsend.rc
   PROPERTIES OBJECT_DEPENDS "${UXD_RC_INCLUDES}")
 
 # --- the plug-in, one static library per layer ---------------------------------------
@@ -99,15 +108,15 @@ add_library(uxdmapi SHARED
   src/exports/uxdmapi.def
   src/resources/uxdmapi.rc)
 set_target_properties(uxdmapi PROPERTIES PREFIX "")
-target_include_directories(uxdmapi PRIVATE ${UXD_RES})
+target_include_directories(uxdmapi PRIVATE ${UXD_VERSION_INCLUDES})
 target_link_libraries(uxdmapi PRIVATE $<LINK_LIBRARY:WHOLE_ARCHIVE,uxd_exports>)
 
 # --- the reference host --------------------------------------------------------------
 set(UXD_HOST_SOURCES src/host/command_line.cpp src/host/options_builder.cpp src/host/options_file.cpp
   src/host/export_files.cpp src/host/plugin.cpp src/host/report.cpp src/host/usage.cpp
   src/host/console_text.cpp src/host/send_command.cpp src/host/owner_only.cpp)
-add_executable(uxdsend src/host/uxdsend.cpp ${UXD_HOST_SOURCES})
-target_include_directories(uxdsend PRIVATE include src/host)
+add_executable(uxdsend src/host/uxdsend.cpp src/host/uxdsend.rc ${UXD_HOST_SOURCES})
+target_include_directories(uxdsend PRIVATE include src/host ${UXD_VERSION_INCLUDES})
 target_link_libraries(uxdsend PRIVATE advapi32)
 add_dependencies(uxdsend uxdmapi rmlocale pelmo0407)
 
@@ -115,4 +124,13 @@ add_dependencies(uxdsend uxdmapi rmlocale pelmo0407)
 add_subdirectory(testmail)
 
 # --- tests under Wine ----------------------------------------------------------------
-add_subdirectory(tests)
+if(UXD_BUILD_TESTS)
+  add_subdirectory(tests)
+endif()
+
+# --- the release package -------------------------------------------------------------
+include(cmake/dist.cmake)
+
+# What `make demo` needs and nothing more: the shipped binaries and the test mail system.
+add_custom_target(demo_programs)
+add_dependencies(demo_programs ${UXD_SHIPPED} uxdtestmail)
