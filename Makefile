@@ -4,7 +4,7 @@ WIN   := build/win64
 NAT   := build/native
 PREFIX := $(CURDIR)/$(WIN)/wineprefix
 
-.PHONY: all deps build build-win64 build-native test test-win64 test-native demo dist clean
+.PHONY: all deps build build-win64 build-native test test-win64 test-native demo dist bench clean
 
 all: build
 
@@ -33,6 +33,17 @@ test: test-native test-win64
 demo: $(WIN)/build.ninja
 	cmake --build --preset win64 --target demo_programs
 	@scripts/demo $(WIN)/bin $(PREFIX)
+
+# The benchmarks: the options code natively (optimised, preset bench), the plug-in and the
+# recipient lists under Wine; each row a ratio measured side by side. `make test` runs every
+# row once and asserts no timing.
+BEN := build/bench
+$(BEN)/build.ninja: | deps
+	cmake --preset bench >/dev/null
+bench: $(BEN)/build.ninja $(WIN)/build.ninja
+	cmake --build --preset bench --target options_bench
+	cmake --build --preset win64 --target mail_bench names_bench
+	@scripts/bench $(BEN)/bin $(WIN)/bin $(PREFIX)
 
 # The release package: build/release (optimised, stripped, debug information in NAME.debug
 # beside each binary), packed by CPack into dist/ with a SHA-256 file for each zip.

@@ -23,6 +23,13 @@ target_include_directories(uxdmapi_neutral PUBLIC include src/support src/model 
 
 add_subdirectory(tests/native)
 
+# The options benchmark: `make bench` builds it optimised (preset bench); the tests run each
+# row once, so that it cannot rot.
+add_executable(options_bench bench/options_bench.cpp tests/native/codepage_standin.cpp)
+target_link_libraries(options_bench PRIVATE uxdmapi_neutral)
+target_include_directories(options_bench PRIVATE bench tests/native)
+add_test(NAME options_bench COMMAND options_bench --brief)
+
 # Every reader of host bytes is fuzzed: libFuzzer takes one entry point per program, so each
 # target is its own executable, with the code under test compiled in for its coverage. Each
 # gets a short, repeatable run in the tests; new inputs go to a scratch directory under

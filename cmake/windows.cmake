@@ -126,6 +126,7 @@ add_subdirectory(testmail)
 # --- tests under Wine ----------------------------------------------------------------
 if(UXD_BUILD_TESTS)
   add_subdirectory(tests)
+  add_subdirectory(bench)
 endif()
 
 # --- the release package -------------------------------------------------------------
