@@ -38,16 +38,17 @@ demo: $(WIN)/build.ninja
 # recipient lists under Wine; each row a ratio measured side by side. `make test` runs every
 # row once and asserts no timing.
 BEN := build/bench
+REL := build/release
 $(BEN)/build.ninja: | deps
 	cmake --preset bench >/dev/null
-bench: $(BEN)/build.ninja $(WIN)/build.ninja
+bench: $(BEN)/build.ninja $(WIN)/build.ninja $(REL)/build.ninja
 	cmake --build --preset bench --target options_bench
 	cmake --build --preset win64 --target mail_bench names_bench
-	@scripts/bench $(BEN)/bin $(WIN)/bin $(PREFIX)
+	cmake --build --preset release --target uxdmapi rmlocale
+	@scripts/bench $(BEN)/bin $(WIN)/bin $(PREFIX) $(REL)/bin
 
 # The release package: build/release (optimised, stripped, debug information in NAME.debug
 # beside each binary), packed by CPack into dist/ with a SHA-256 file for each zip.
-REL := build/release
 $(REL)/build.ninja: | deps
 	cmake --preset release >/dev/null
 dist: $(REL)/build.ninja

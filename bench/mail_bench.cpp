@@ -76,9 +76,11 @@ HCURSOR WINAPI noCursor(HINSTANCE, LPCSTR) { return nullptr; }
 HCURSOR WINAPI keepCursor(HCURSOR) { return nullptr; }
 
 // As a host starts and stops it: load, look the two entry points up, call them, unload.
-bench::Pair loadAndStart(const bench::Effort &effort) {
-    return bench::sideBySide(effort, 20, [] {
-        HMODULE plugin = LoadLibraryA("uxdmapi.dll");
+// `path` is the plug-in's; its rmlocale-1-0.dll is the one beside it.
+bench::Pair loadAndStart(const bench::Effort &effort, const std::string &path) {
+    return bench::sideBySide(effort, 20, [&] {
+        DWORD search = path.find('\\') == std::string::npos ? 0 : LOAD_WITH_ALTERED_SEARCH_PATH;
+        HMODULE plugin = LoadLibraryExA(path.c_str(), nullptr, search);
         auto initialize = reinterpret_cast<UXDInitializeProc>(reinterpret_cast<void *>(GetProcAddress(plugin, "UXDInitialize")));
         auto terminate = reinterpret_cast<UXDTerminateProc>(reinterpret_cast<void *>(GetProcAddress(plugin, "UXDTerminate")));
         initialize(0);
@@ -102,13 +104,19 @@ int main(int argc, char **argv) {
     SetEnvironmentVariableA("UXD_TESTMAIL_CONFIG", config.c_str());
     bench::Table table("The plug-in under Wine, against its yardsticks");
 
-    bench::Pair cold = loadAndStart(effort);
+    std::string stripped;  // --stripped DIR: the release build's plug-in as well
+    for (int i = 1; i + 1 < argc; ++i)
+        if (!std::strcmp(argv[i], "--stripped")) stripped = std::string(argv[i + 1]) + "\\uxdmapi.dll";
+    bench::Pair cold = loadAndStart(effort, "uxdmapi.dll");
     table.row("load + UXDInitialize + UXDTerminate / an empty DLL, cold",
               bench::format("%.0f", cold.measured.min) + " / " + bench::format("%.0f", cold.measured.median) + " us",
               bench::format("%.2f", cold.minRatio()) + "x / " + bench::format("%.2f", cold.medianRatio()) + "x",
               "none (MAPI32.DLL loads with it)", true);
     HMODULE mapi = LoadLibraryA("mapi32.dll");
-    table.ratioRow("load + UXDInitialize + UXDTerminate / an empty DLL, MAPI32.DLL resident", loadAndStart(effort), 2.0);
+    table.ratioRow("load + UXDInitialize + UXDTerminate / an empty DLL, MAPI32.DLL resident",
+                   loadAndStart(effort, "uxdmapi.dll"), 2.0);
+    if (!stripped.empty())
+        table.ratioRow("the same, the stripped release build", loadAndStart(effort, stripped), 2.0);
 
     auto logon = reinterpret_cast<LPMAPILOGON>(reinterpret_cast<void *>(GetProcAddress(mapi, "MAPILogon")));
     auto send = reinterpret_cast<LPMAPISENDMAIL>(reinterpret_cast<void *>(GetProcAddress(mapi, "MAPISendMail")));

@@ -1,7 +1,9 @@
 // The Send Mail dialog procedure and its commands: Send, Check Names, Address and Cancel.
 #include "send_mail_dialog.h"
 
+#include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "address_book.h"
 #include "allocation.h"
@@ -158,27 +160,77 @@ UXDResult syncRecipientBox(MAPIDestination *job, char *text, std::size_t textSiz
     return rc;
 }
 
-void reconcileRecipients(MAPIDestination *, MAPIRecipient **list, MAPIRecipient *parsed) noexcept {
+namespace {
+
+// Takes `typed` into the list being built, or the known recipient `kept` in its place.
+void append(MAPIRecipient **&tail, MAPIRecipient *typed, MAPIRecipient *kept) noexcept {
+    typed->next = nullptr;  // detached first: destroying a recipient destroys its chain
+    if (kept) {  // typed again: keep what is known about it
+        uxd::destroy(typed);
+        typed = kept;
+    }
+    *tail = typed;
+    tail = &typed->next;
+}
+
+// Without room for an index: the same result by searching the old list for each name.
+void reconcileBySearch(MAPIRecipient **list, MAPIRecipient *parsed) noexcept {
     MAPIRecipient *old = *list;
+    MAPIRecipient **tail = list;
     *list = nullptr;
-    while (parsed) {
-        MAPIRecipient *typed = parsed;
+    while (MAPIRecipient *typed = parsed) {
         parsed = parsed->next;
-        typed->next = nullptr;
         MAPIRecipient **match = &old;
         while (*match && !((*match)->name && _stricmp((*match)->name, typed->name) == 0)) match = &(*match)->next;
-        if (*match) {  // typed again: keep what is known about it
-            MAPIRecipient *kept = *match;
-            *match = kept->next;
-            kept->next = nullptr;
-            uxd::destroy(typed);
-            typed = kept;
-        }
-        typed->next = *list;
-        *list = typed;
+        MAPIRecipient *kept = *match;
+        if (kept) *match = kept->next;
+        append(tail, typed, kept);
     }
-    reverseRecipients(list);
     uxd::destroy(old);  // names no longer typed
+}
+
+// The old list by name (case ignored), each entry with its place in the list: a typed name
+// takes the earliest unclaimed recipient of that name, as a search from the front would.
+struct Known {
+    MAPIRecipient *recipient;  // null once claimed
+    const char *name;
+    uint32_t position;
+};
+
+bool before(const Known &a, const Known &b) noexcept {
+    if (!a.name || !b.name) return a.name && !b.name;  // nameless ones last, never matched
+    int order = _stricmp(a.name, b.name);
+    return order != 0 ? order < 0 : a.position < b.position;
+}
+
+MAPIRecipient *claim(Known *index, uint32_t count, const char *name) noexcept {
+    if (!name) return nullptr;
+    Known probe = {nullptr, name, 0};
+    Known *at = std::lower_bound(index, index + count, probe, before);
+    for (; at != index + count && at->name && _stricmp(at->name, name) == 0; ++at)
+        if (at->recipient) return std::exchange(at->recipient, nullptr);
+    return nullptr;
+}
+
+}  // namespace
+
+void reconcileRecipients(MAPIDestination *, MAPIRecipient **list, MAPIRecipient *parsed) noexcept {
+    uint32_t count = countRecipients(*list);
+    unique_block<Known> index(static_cast<Known *>(allocate((count ? count : 1) * sizeof(Known))));
+    if (!index) return reconcileBySearch(list, parsed);
+    uint32_t position = 0;
+    for (MAPIRecipient *old = *list; old; ++position) {  // each known one on its own
+        index.get()[position] = {old, old->name, position};
+        old = std::exchange(old->next, nullptr);
+    }
+    std::sort(index.get(), index.get() + count, before);
+    MAPIRecipient **tail = list;
+    *list = nullptr;
+    while (MAPIRecipient *typed = parsed) {
+        parsed = parsed->next;
+        append(tail, typed, claim(index.get(), count, typed->name));
+    }
+    for (uint32_t i = 0; i < count; ++i) uxd::destroy(index.get()[i].recipient);  // names no longer typed
 }
 
 void addressRecipients(MAPIDestination *job, HWND dialog) noexcept {

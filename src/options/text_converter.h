@@ -30,6 +30,7 @@ struct WideToAnsi {
     static int convert(const From *src, int units, To *dst, int limit) {
         return wideToAnsi(src, units, dst, limit);
     }
+    static bool mayNeedMoreThanBase() { return !ansiIsSingleByte(); }
 };
 
 struct AnsiToWide {
@@ -43,6 +44,7 @@ struct AnsiToWide {
     static int convert(const From *src, int units, To *dst, int limit) {
         return ansiToWide(src, units, dst, limit);
     }
+    static bool mayNeedMoreThanBase() { return false; }  // a byte never makes two units
 };
 
 // A source string: in a flat block (where a UTF-16 string may sit at an odd address, so it
@@ -100,8 +102,8 @@ public:
     UXDResult room(const SourceText &text, std::size_t base, std::size_t &units) {
         std::size_t content = text.units - 1;
         std::size_t needed = 1;
-        if (content != 0) {
-            if (content > INT_MAX) return UXD_E_INVALID_ARGUMENT;
+        if (content > INT_MAX) return UXD_E_INVALID_ARGUMENT;
+        if (content != 0 && Dir::mayNeedMoreThanBase()) {  // else the base room is enough
             const From *src = nullptr;
             if (UXDResult r = source(text, src)) return r;
             int measured = Dir::convert(src, int(content), nullptr, 0);

@@ -152,6 +152,26 @@ protected:
 };
 }  // namespace
 
+// Names typed again keep their recipients (and what is known of them), in the order typed;
+// each known one serves one typed name; names no longer typed go; nothing is released twice
+// (the fixture counts the blocks).
+TEST_F(SendMailDialog, ReconcileKeepsKnownRecipientsInTheTypedOrder) {
+    makeJob();
+    MAPIRecipient *list = nullptr, *typed = nullptr;
+    ASSERT_EQ(parseRecipients(job.get(), "Ann Archer; Bob Carter; Dan", &list, MAPI_TO), UXD_SUCCESS);
+    const MAPIRecipient *ann = list, *bob = list->next;
+    ASSERT_EQ(parseRecipients(job.get(), "bob carter; Cy Young; Ann Archer; ann archer", &typed, MAPI_TO), UXD_SUCCESS);
+    reconcileRecipients(job.get(), &list, typed);
+    std::string names;
+    std::vector<const MAPIRecipient *> nodes;
+    for (const MAPIRecipient *r = list; r; r = r->next) names += (nodes.empty() ? "" : ",") + std::string(r->name), nodes.push_back(r);
+    EXPECT_EQ(names, "Bob Carter,Cy Young,Ann Archer,ann archer");
+    ASSERT_EQ(nodes.size(), 4u);
+    EXPECT_TRUE(nodes[0] == bob && nodes[2] == ann) << "the known recipients kept";
+    EXPECT_TRUE(nodes[1] != ann && nodes[3] != ann && nodes[3] != bob) << "new names are new recipients";
+    destroy(list);
+}
+
 // A box too small for every name shows the first whole ones, and its list keeps exactly
 // those: Send reads the boxes again, so nobody the user cannot see is sent to.
 TEST_F(SendMailDialog, ABoxTooSmallForTheNamesKeepsItsListToWhatItShows) {
