@@ -81,6 +81,7 @@ bench::Pair loadAndStart(const bench::Effort &effort, const std::string &path) {
     return bench::sideBySide(effort, 20, [&] {
         DWORD search = path.find('\\') == std::string::npos ? 0 : LOAD_WITH_ALTERED_SEARCH_PATH;
         HMODULE plugin = LoadLibraryExA(path.c_str(), nullptr, search);
+        if (!plugin) return;
         auto initialize = reinterpret_cast<UXDInitializeProc>(reinterpret_cast<void *>(GetProcAddress(plugin, "UXDInitialize")));
         auto terminate = reinterpret_cast<UXDTerminateProc>(reinterpret_cast<void *>(GetProcAddress(plugin, "UXDTerminate")));
         initialize(0);

@@ -78,8 +78,7 @@ void wipe(void *block, std::size_t bytes) noexcept {
 #ifdef _WIN32
     SecureZeroMemory(block, bytes);
 #else
-    volatile unsigned char *p = static_cast<volatile unsigned char *>(block);
-    while (bytes--) *p++ = 0;
+    explicit_bzero(block, bytes);  // as SecureZeroMemory: never optimised away
 #endif
 }
 

@@ -77,6 +77,10 @@ int wideToAnsi(const UXDWideChar *src, int srcUnits, char *dst, int dstBytes) no
     if (!src || srcUnits < 1 || dstBytes < 0) return 0;
     int written = 0;
     for (int i = 0; i < srcUnits; ++i) {
+        if (src[i] < 0x80 && dst && written < dstBytes) {  // ASCII, the common case, as fast as Windows takes it
+            dst[written++] = char(src[i]);
+            continue;
+        }
         unsigned char bytes[2];
         int count = codepage_standin::wideToBytes(src[i], bytes);
         if (dst && dstBytes) {
