@@ -25,11 +25,21 @@ function(uxd_resource_library name rc)
   target_include_directories(${name} PRIVATE ${UXD_RES})
   target_link_options(${name} PRIVATE -nostdlib -Wl,--entry=0)
 endfunction()
-uxd_resource_library(pelmo0407 src/resources/de/pelmo0407.rc)
+# One per language beside the module's own English: German, French, Spanish (found for both
+# sort orders through the primary language), Italian, Japanese.
+set(UXD_LANGUAGE_LIBRARIES de/pelmo0407 fr/pelmo040C es/pelmo040A it/pelmo0410 ja/pelmo0411)
+set(UXD_LANGUAGE_TARGETS)
+set(UXD_LANGUAGE_SCRIPTS)
+foreach(library ${UXD_LANGUAGE_LIBRARIES})
+  get_filename_component(target ${library} NAME)
+  uxd_resource_library(${target} src/resources/${library}.rc)
+  list(APPEND UXD_LANGUAGE_TARGETS ${target})
+  list(APPEND UXD_LANGUAGE_SCRIPTS src/resources/${library}.rc)
+endforeach()
 
 # windres writes no dependency file: name what the scripts include, so editing it rebuilds them.
 set(UXD_RC_INCLUDES ${UXD_RES}/resource_ids.h ${UXD_RES}/version.rc)
-set_source_files_properties(src/resources/uxdmapi.rc src/resources/de/pelmo0407.rc
+set_source_files_properties(src/resources/uxdmapi.rc ${UXD_LANGUAGE_SCRIPTS}
   PROPERTIES OBJECT_DEPENDS "${UXD_RC_INCLUDES}")
 
 # --- the plug-in, one static library per layer ---------------------------------------
@@ -108,7 +118,7 @@ set(UXD_HOST_SOURCES src/host/command_line.cpp src/host/options_builder.cpp src/
 add_executable(uxdsend src/host/uxdsend.cpp ${UXD_HOST_SOURCES})
 target_include_directories(uxdsend PRIVATE include src/host)
 target_link_libraries(uxdsend PRIVATE advapi32)
-add_dependencies(uxdsend uxdmapi rmlocale pelmo0407)
+add_dependencies(uxdsend uxdmapi rmlocale ${UXD_LANGUAGE_TARGETS})
 
 # --- the test mail system, for the tests and the demo --------------------------------
 add_subdirectory(testmail)
