@@ -112,7 +112,8 @@ TEST_F(Send, FailureExitsWithThePluginsCodeAndSaysWhyOnStandardError) {
         std::vector<std::string> said;
     } cases[] = {
         {{"send", "--to", "archer", report, "missing.pdf"}, DWORD(UXD_E_INVALID_ARGUMENT), {"missing.pdf", "code 5"}},
-        {{"send", "--to", "nobody at all", report}, DWORD(-1), {"UXDInitExportDestination", "code -1"}},
+        {{"send", "--to", "nobody at all", report}, DWORD(-1),
+         {"UXDInitExportDestination", "code -1", "\nuxdsend: 0x8004010F: no address-book entry matches"}},
         {{"send", "--lang", "0x0407", "--to", "nobody at all", report}, DWORD(-1), {"wurde"}},  // German
     };
     for (const auto &c : cases) {
