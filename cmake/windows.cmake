@@ -114,7 +114,9 @@ target_link_libraries(uxdmapi PRIVATE $<LINK_LIBRARY:WHOLE_ARCHIVE,uxd_exports>)
 # --- the reference host --------------------------------------------------------------
 set(UXD_HOST_SOURCES src/host/command_line.cpp src/host/options_builder.cpp src/host/options_file.cpp
   src/host/export_files.cpp src/host/plugin.cpp src/host/report.cpp src/host/usage.cpp
-  src/host/console_text.cpp src/host/send_command.cpp src/host/owner_only.cpp src/host/explanations.cpp)
+  src/host/console_text.cpp src/host/send_command.cpp src/host/owner_only.cpp src/host/explanations.cpp
+  src/host/check_command.cpp src/host/check_findings.cpp src/host/check_probes.cpp src/host/mail_client.cpp
+  src/host/pe_machine.cpp)
 add_executable(uxdsend src/host/uxdsend.cpp ${UXD_HOST_SOURCES})
 target_include_directories(uxdsend PRIVATE include src/host)
 target_link_libraries(uxdsend PRIVATE advapi32)

@@ -105,3 +105,9 @@ std::string explainFailure(int code, const char *errorText) {
     }
     return std::string();
 }
+
+std::string mapiResultAdvice(uint32_t result) {
+    for (const Explanation &explanation : kExplanations)
+        if (explanation.key == Key::Result && explanation.value == result) return explanation.advice;
+    return std::string();
+}
