@@ -4,7 +4,7 @@ WIN   := build/win64
 NAT   := build/native
 PREFIX := $(CURDIR)/$(WIN)/wineprefix
 
-.PHONY: all deps build build-win64 build-native test test-win64 test-native demo clean
+.PHONY: all deps build build-win64 build-native test test-win64 test-native demo dist bench clean
 
 all: build
 
@@ -30,8 +30,30 @@ test: test-native test-win64
 
 # The catalogue, then a sample report mailed with uxdsend through the test mail system; the
 # script starts the Wine session with it registered (wine-session start PREFIX BIN) and stops it.
-demo: build-win64
+demo: $(WIN)/build.ninja
+	cmake --build --preset win64 --target demo_programs
 	@scripts/demo $(WIN)/bin $(PREFIX)
+
+# The benchmarks: the options code natively (optimised, preset bench), the plug-in and the
+# recipient lists under Wine; each row a ratio measured side by side. `make test` runs every
+# row once and asserts no timing.
+BEN := build/bench
+REL := build/release
+$(BEN)/build.ninja: | deps
+	cmake --preset bench >/dev/null
+bench: $(BEN)/build.ninja $(WIN)/build.ninja $(REL)/build.ninja
+	cmake --build --preset bench --target options_bench
+	cmake --build --preset win64 --target mail_bench names_bench
+	cmake --build --preset release --target uxdmapi rmlocale
+	@scripts/bench $(BEN)/bin $(WIN)/bin $(PREFIX) $(REL)/bin
+
+# The release package: build/release (optimised, stripped, debug information in NAME.debug
+# beside each binary), packed by CPack into dist/ with a SHA-256 file for each zip.
+$(REL)/build.ninja: | deps
+	cmake --preset release >/dev/null
+dist: $(REL)/build.ninja
+	cmake --build --preset release
+	cd $(REL) && cpack --config CPackConfig.cmake
 
 # Fuzzes every reader of host bytes, FUZZ_SECONDS each (native build, clang): new inputs go
 # to a work corpus per target under build/, findings to build/native/fuzz/NAME-*; the
@@ -48,4 +70,4 @@ fuzz: build-native
 	done
 
 clean:
-	rm -rf build
+	rm -rf build dist

@@ -2,6 +2,9 @@
 # reference host and the tests that run under Wine.
 enable_language(RC)
 
+option(UXD_BUILD_TESTS "Build the tests that run under Wine" ON)
+option(UXD_SPLIT_DEBUG "Strip the shipped binaries, keeping their debug information in NAME.debug" OFF)
+
 add_compile_options(-Wall -Wextra)
 # The C and C++ run-times go into each binary: nothing but system DLLs is needed beside it.
 add_link_options(-static -static-libgcc -static-libstdc++)
@@ -9,21 +12,26 @@ add_link_options(-static -static-libgcc -static-libstdc++)
 set(UXD_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
 set(UXD_RES ${CMAKE_SOURCE_DIR}/src/resources)
 
+# The one version number, from project(), for every VERSIONINFO (src/resources/version.rc).
+configure_file(${UXD_RES}/uxd_version.h.in ${CMAKE_BINARY_DIR}/generated/uxd_version.h @ONLY)
+set(UXD_VERSION_INCLUDES ${UXD_RES} ${CMAKE_BINARY_DIR}/generated)
+
 # --- resource manager ----------------------------------------------------------------
 add_library(rmlocale_core STATIC src/rmlocale/session.cpp)
 target_include_directories(rmlocale_core PUBLIC src/rmlocale)
 
-add_library(rmlocale SHARED src/rmlocale/exports.cpp src/rmlocale/rmlocale.def)
+add_library(rmlocale SHARED src/rmlocale/exports.cpp src/rmlocale/rmlocale.def src/rmlocale/rmlocale.rc)
 target_link_libraries(rmlocale PRIVATE rmlocale_core)
 set_target_properties(rmlocale PROPERTIES OUTPUT_NAME rmlocale-1-0 PREFIX "")
-target_include_directories(rmlocale PUBLIC src/rmlocale)
+target_include_directories(rmlocale PUBLIC src/rmlocale PRIVATE ${UXD_VERSION_INCLUDES})
 
 # --- resource libraries: pelmoLLLL.dll, data only ------------------------------------
 function(uxd_resource_library name rc)
   add_library(${name} SHARED ${rc})
   set_target_properties(${name} PROPERTIES PREFIX "" LINKER_LANGUAGE C)
-  target_include_directories(${name} PRIVATE ${UXD_RES})
+  target_include_directories(${name} PRIVATE ${UXD_VERSION_INCLUDES})
   target_link_options(${name} PRIVATE -nostdlib -Wl,--entry=0)
+  set_property(GLOBAL APPEND PROPERTY UXD_RESOURCE_LIBRARIES ${name})  # they ship
 endfunction()
 # One per language beside the module's own English: German, French, Spanish (found for both
 # sort orders through the primary language), Italian, Japanese.
@@ -38,8 +46,9 @@ foreach(library ${UXD_LANGUAGE_LIBRARIES})
 endforeach()
 
 # windres writes no dependency file: name what the scripts include, so editing it rebuilds them.
-set(UXD_RC_INCLUDES ${UXD_RES}/resource_ids.h ${UXD_RES}/version.rc)
-set_source_files_properties(src/resources/uxdmapi.rc ${UXD_LANGUAGE_SCRIPTS}
+set(UXD_RC_INCLUDES ${UXD_RES}/resource_ids.h ${UXD_RES}/version.rc ${CMAKE_BINARY_DIR}/generated/uxd_version.h)
+set_source_files_properties(src/resources/uxdmapi.rc ${UXD_LANGUAGE_SCRIPTS} src/rmlocale/rmlocale.rc
+  src/host/uxdsend.rc
   PROPERTIES OBJECT_DEPENDS "${UXD_RC_INCLUDES}")
 
 # --- the plug-in, one static library per layer ---------------------------------------
@@ -82,12 +91,13 @@ uxd_layer(uxd_mail mail
   PRIVATE uxd_resource_ids ${UXD_MAPI32_ORDINALS})
 add_dependencies(uxd_mail mapi32_ordinals)
 uxd_layer(uxd_options options
-  SOURCES src/options/flat_block.cpp src/options/encoded_options.cpp src/options/options_conversion.cpp
+  SOURCES src/options/flat_block.cpp src/options/flat_block_writer.cpp src/options/encoded_options.cpp
+    src/options/options_conversion.cpp
     src/options/codepage_win32.cpp src/options/free_options.cpp src/options/job_options.cpp
   PUBLIC uxd_model
   PRIVATE uxd_mail)
 uxd_layer(uxd_dialog dialog
-  SOURCES src/dialog/send_mail_dialog.cpp src/dialog/address_entries.cpp
+  SOURCES src/dialog/send_mail_dialog.cpp
   PUBLIC uxd_model
   PRIVATE uxd_mail uxd_resource_ids user32)
 uxd_layer(uxd_flows flows
@@ -108,7 +118,7 @@ add_library(uxdmapi SHARED
   src/exports/uxdmapi.def
   src/resources/uxdmapi.rc)
 set_target_properties(uxdmapi PROPERTIES PREFIX "")
-target_include_directories(uxdmapi PRIVATE ${UXD_RES})
+target_include_directories(uxdmapi PRIVATE ${UXD_VERSION_INCLUDES})
 target_link_libraries(uxdmapi PRIVATE $<LINK_LIBRARY:WHOLE_ARCHIVE,uxd_exports>)
 
 # --- the reference host --------------------------------------------------------------
@@ -117,8 +127,8 @@ set(UXD_HOST_SOURCES src/host/command_line.cpp src/host/options_builder.cpp src/
   src/host/console_text.cpp src/host/send_command.cpp src/host/owner_only.cpp src/host/explanations.cpp
   src/host/check_command.cpp src/host/check_findings.cpp src/host/check_probes.cpp src/host/mail_client.cpp
   src/host/pe_machine.cpp)
-add_executable(uxdsend src/host/uxdsend.cpp ${UXD_HOST_SOURCES})
-target_include_directories(uxdsend PRIVATE include src/host)
+add_executable(uxdsend src/host/uxdsend.cpp src/host/uxdsend.rc ${UXD_HOST_SOURCES})
+target_include_directories(uxdsend PRIVATE include src/host ${UXD_VERSION_INCLUDES})
 target_link_libraries(uxdsend PRIVATE advapi32)
 add_dependencies(uxdsend uxdmapi rmlocale ${UXD_LANGUAGE_TARGETS})
 
@@ -126,4 +136,14 @@ add_dependencies(uxdsend uxdmapi rmlocale ${UXD_LANGUAGE_TARGETS})
 add_subdirectory(testmail)
 
 # --- tests under Wine ----------------------------------------------------------------
-add_subdirectory(tests)
+if(UXD_BUILD_TESTS)
+  add_subdirectory(tests)
+  add_subdirectory(bench)
+endif()
+
+# --- the release package -------------------------------------------------------------
+include(cmake/dist.cmake)
+
+# What `make demo` needs and nothing more: the shipped binaries and the test mail system.
+add_custom_target(demo_programs)
+add_dependencies(demo_programs ${UXD_SHIPPED} uxdtestmail)

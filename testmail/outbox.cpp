@@ -4,6 +4,8 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <map>
+#include <mutex>
 
 #include "handle.h"
 
@@ -33,18 +35,36 @@ Outcome writeNew(const std::string &path, const std::string &content) {
     return writeAll(file.get(), content) ? Outcome::written : Outcome::notWritten;
 }
 
+// The number after the last one this process wrote into each folder: finding a free name
+// then takes one try however many messages are kept. Numbers another writer took meanwhile
+// are still skipped; a folder emptied meanwhile is numbered on from where it was.
+std::mutex numbersLock;
+std::map<std::string, unsigned> nextNumbers;
+
+unsigned firstToTry(const std::string &folder) {
+    std::lock_guard<std::mutex> hold(numbersLock);
+    auto found = nextNumbers.find(folder);
+    return found == nextNumbers.end() ? 1 : found->second;
+}
+
+void wrote(const std::string &folder, unsigned number) {
+    std::lock_guard<std::mutex> hold(numbersLock);
+    unsigned &next = nextNumbers[folder];
+    if (number + 1 > next) next = number + 1;
+}
+
 }  // namespace
 
 std::string writeToOutbox(const std::string &folder, const std::string &content) {
     makeFolder(folder);
     std::string base = folder.empty() || folder.back() == '\\' ? folder : folder + "\\";
-    for (unsigned number = 1; number <= 99999; ++number) {
+    for (unsigned number = firstToTry(base); number <= 99999; ++number) {
         char name[32];
         std::snprintf(name, sizeof name, "message-%04u.eml", number);
         std::string path = base + name;
         Outcome outcome = writeNew(path, content);
         if (outcome == Outcome::taken) continue;  // CREATE_NEW: safe against a writer beside us
-        if (outcome == Outcome::written) return path;
+        if (outcome == Outcome::written) return wrote(base, number), path;
         if (outcome == Outcome::notWritten) DeleteFileA(path.c_str());  // no half message
         return {};
     }

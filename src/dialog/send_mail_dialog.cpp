@@ -1,14 +1,18 @@
 // The Send Mail dialog procedure and its commands: Send, Check Names, Address and Cancel.
 #include "send_mail_dialog.h"
 
+#include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "address_book.h"
 #include "allocation.h"
 #include "export_job.h"
 #include "gather_recipients.h"
 #include "module_state.h"
+#include "owned_block.h"
 #include "recipient.h"
+#include "recipient_text.h"
 #include "resolution.h"
 #include "resource_ids.h"
 #include "simple_mapi.h"
@@ -17,16 +21,26 @@
 namespace uxd {
 namespace {
 
+// A box of the dialog and the job's text it edits.
 struct Box {
     int id;
-    OwnedText MAPIDestination::*text;
-    std::size_t size;
+    OptionText text;
 };
-const Box kTo = {IDC_TO_BOX, &MAPIDestination::toText, kRecipientTextSize};
-const Box kCc = {IDC_CC_BOX, &MAPIDestination::ccText, kRecipientTextSize};
-const Box kBcc = {IDC_BCC_BOX, &MAPIDestination::bccText, kRecipientTextSize};
-const Box kSubject = {IDC_SUBJECT_BOX, &MAPIDestination::subjectText, kSubjectTextSize};
-const Box kMessage = {IDC_MESSAGE_BOX, &MAPIDestination::messageText, kMessageTextSize};
+const Box kTo = {IDC_TO_BOX, kToNames};
+const Box kCc = {IDC_CC_BOX, kCcNames};
+const Box kBcc = {IDC_BCC_BOX, kBccNames};
+const Box kSubjectBox = {IDC_SUBJECT_BOX, kSubject};
+const Box kMessageBox = {IDC_MESSAGE_BOX, kMessage};
+
+// Writes a list into its box's text. What the box shows is what is sent: the names it has
+// no room for (the last ones) leave the list, since Send reads the boxes again.
+void showRecipients(MAPIRecipient **list, char *text, std::size_t size) noexcept {
+    RecipientJoiner joiner(text, size);
+    MAPIRecipient **rest = list;
+    while (*rest && joiner.append((*rest)->name)) rest = &(*rest)->next;
+    destroy(*rest);
+    *rest = nullptr;
+}
 
 MAPIDestination *jobOf(HWND dialog) noexcept {
     return reinterpret_cast<MAPIDestination *>(GetWindowLongPtrA(dialog, DWLP_USER));
@@ -34,13 +48,13 @@ MAPIDestination *jobOf(HWND dialog) noexcept {
 
 // A box the template lacks (Bcc) reads as empty text and ignores writes.
 void readBox(HWND dialog, MAPIDestination &job, const Box &box) noexcept {
-    char *text = job.*box.text;
-    text[0] = '\0';
-    GetDlgItemTextA(dialog, box.id, text, static_cast<int>(box.size));
+    const JobText &text = kJobTexts[box.text];
+    (job.*text.buffer)[0] = '\0';
+    GetDlgItemTextA(dialog, box.id, job.*text.buffer, static_cast<int>(text.size));
 }
 
 void writeBox(HWND dialog, MAPIDestination &job, const Box &box) noexcept {
-    SetDlgItemTextA(dialog, box.id, job.*box.text);
+    SetDlgItemTextA(dialog, box.id, job.*kJobTexts[box.text].buffer);
 }
 
 void writeRecipientBoxes(HWND dialog, MAPIDestination &job) noexcept {
@@ -49,7 +63,7 @@ void writeRecipientBoxes(HWND dialog, MAPIDestination &job) noexcept {
 
 INT_PTR onInitDialog(HWND dialog, MAPIDestination *job) noexcept {
     SetWindowLongPtrA(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(job));
-    for (const Box *box : {&kSubject, &kMessage, &kTo, &kCc, &kBcc}) writeBox(dialog, *job, *box);
+    for (const Box *box : {&kSubjectBox, &kMessageBox, &kTo, &kCc, &kBcc}) writeBox(dialog, *job, *box);
     SetFocus(GetDlgItem(dialog, IDC_TO_BOX));
     return FALSE;  // the focus is set
 }
@@ -58,8 +72,8 @@ void onCommand(HWND dialog, MAPIDestination &job, int command) noexcept {
     switch (command) {
     case IDOK:
         if (!checkNames(dialog, true, true)) return;
-        readBox(dialog, job, kSubject);
-        readBox(dialog, job, kMessage);
+        readBox(dialog, job, kSubjectBox);
+        readBox(dialog, job, kMessageBox);
         EndDialog(dialog, IDOK);
         return;
     case IDC_CHECK_NAMES:
@@ -78,23 +92,15 @@ void onCommand(HWND dialog, MAPIDestination &job, int command) noexcept {
     }
 }
 
-// The address book's choice as a Simple MAPI table (module heap), or an error code.
+// The address book's choice as a table on the module's heap, or an error code. The current
+// recipients are handed over whole or not at all.
 HRESULT chooseThroughAddressBook(MAPIDestination &job, HWND dialog, uint32_t count, const MapiRecipDesc *table,
-                                 uint32_t *chosenCount, MapiRecipDesc **chosen) noexcept {
+                                 RecipientTable &chosen) noexcept {
     HRESULT rc = S_OK;
     if (!extendedMapi.bound) rc = bindExtendedMapi(job.mapiLibrary.get());
     if (!extendedMapi.bound) return rc;
-    AddressBookEntry *entries = nullptr;
-    rc = toAddressBookEntries(count, table, &entries);
-    if (FAILED(rc)) return rc;
-    uint32_t working = count;
-    rc = chooseFromAddressBook(dialog, job.profileName, job.password, &working, &entries);
-    if (rc == S_OK && entries) {
-        rc = fromAddressBookEntries(working, entries, chosen);
-        if (rc == S_OK) *chosenCount = working;
-    }
-    releaseAddressBookEntries(entries, working);
-    return rc;
+    if (!chosen.copy(count, table)) return E_FAIL;
+    return chooseFromAddressBook(dialog, job.profileName, job.password, chosen);
 }
 
 }  // namespace
@@ -148,66 +154,114 @@ UXDResult syncRecipientBox(MAPIDestination *job, char *text, std::size_t textSiz
     UXDResult rc = parseRecipients(job, text, &parsed, recipientClass);
     if (rc != UXD_SUCCESS) return rc;
     reconcileRecipients(job, list, parsed);
-    *toCount = countRecipients(*list);
     rc = resolve ? resolveRecipients(job, *list, true, dialog) : UXD_SUCCESS;
-    joinRecipients(job, *list, text, textSize);
+    showRecipients(list, text, textSize);  // resolved names may be longer than typed ones
+    *toCount = countRecipients(*list);
     return rc;
 }
 
-void reconcileRecipients(MAPIDestination *, MAPIRecipient **list, MAPIRecipient *parsed) noexcept {
+namespace {
+
+// Takes `typed` into the list being built, or the known recipient `kept` in its place.
+void append(MAPIRecipient **&tail, MAPIRecipient *typed, MAPIRecipient *kept) noexcept {
+    typed->next = nullptr;  // detached first: destroying a recipient destroys its chain
+    if (kept) {  // typed again: keep what is known about it
+        uxd::destroy(typed);
+        typed = kept;
+    }
+    *tail = typed;
+    tail = &typed->next;
+}
+
+// Without room for an index: the same result by searching the old list for each name.
+void reconcileBySearch(MAPIRecipient **list, MAPIRecipient *parsed) noexcept {
     MAPIRecipient *old = *list;
+    MAPIRecipient **tail = list;
     *list = nullptr;
-    while (parsed) {
-        MAPIRecipient *typed = parsed;
+    while (MAPIRecipient *typed = parsed) {
         parsed = parsed->next;
-        typed->next = nullptr;
         MAPIRecipient **match = &old;
         while (*match && !((*match)->name && _stricmp((*match)->name, typed->name) == 0)) match = &(*match)->next;
-        if (*match) {  // typed again: keep what is known about it
-            MAPIRecipient *kept = *match;
-            *match = kept->next;
-            kept->next = nullptr;
-            uxd::destroy(typed);
-            typed = kept;
-        }
-        typed->next = *list;
-        *list = typed;
+        MAPIRecipient *kept = *match;
+        if (kept) *match = kept->next;
+        append(tail, typed, kept);
     }
-    reverseRecipients(list);
     uxd::destroy(old);  // names no longer typed
+}
+
+// The old list by name (case ignored), each entry with its place in the list: a typed name
+// takes the earliest unclaimed recipient of that name, as a search from the front would.
+struct Known {
+    MAPIRecipient *recipient;  // null once claimed
+    const char *name;
+    uint32_t position;
+};
+
+bool before(const Known &a, const Known &b) noexcept {
+    if (!a.name || !b.name) return a.name && !b.name;  // nameless ones last, never matched
+    int order = _stricmp(a.name, b.name);
+    return order != 0 ? order < 0 : a.position < b.position;
+}
+
+MAPIRecipient *claim(Known *index, uint32_t count, const char *name) noexcept {
+    if (!name) return nullptr;
+    Known probe = {nullptr, name, 0};
+    Known *at = std::lower_bound(index, index + count, probe, before);
+    for (; at != index + count && at->name && _stricmp(at->name, name) == 0; ++at)
+        if (at->recipient) return std::exchange(at->recipient, nullptr);
+    return nullptr;
+}
+
+}  // namespace
+
+void reconcileRecipients(MAPIDestination *, MAPIRecipient **list, MAPIRecipient *parsed) noexcept {
+    uint32_t count = countRecipients(*list);
+    unique_block<Known> index(static_cast<Known *>(allocate((count ? count : 1) * sizeof(Known))));
+    if (!index) return reconcileBySearch(list, parsed);
+    uint32_t position = 0;
+    for (MAPIRecipient *old = *list; old; ++position) {  // each known one on its own
+        index.get()[position] = {old, old->name, position};
+        old = std::exchange(old->next, nullptr);
+    }
+    std::sort(index.get(), index.get() + count, before);
+    MAPIRecipient **tail = list;
+    *list = nullptr;
+    while (MAPIRecipient *typed = parsed) {
+        parsed = parsed->next;
+        append(tail, typed, claim(index.get(), count, typed->name));
+    }
+    for (uint32_t i = 0; i < count; ++i) uxd::destroy(index.get()[i].recipient);  // names no longer typed
 }
 
 void addressRecipients(MAPIDestination *job, HWND dialog) noexcept {
     uint32_t count = 0;
-    MapiRecipDesc *table = nullptr;
+    unique_block<MapiRecipDesc> table;  // its strings are the recipients'
     {
         WaitCursor wait;
-        if (gatherRecipients(job, false, &count, &table) != UXD_SUCCESS) return;
+        if (gatherRecipients(job, false, &count, table.put()) != UXD_SUCCESS) return;
     }
-    uint32_t chosenCount = 0;
-    MapiRecipDesc *chosen = nullptr;
-    bool fromSimpleMapi = !useAddressBook();
     HRESULT rc;
-    if (fromSimpleMapi) {
-        ULONG newCount = 0;
+    unique_mapi_buffer<MapiRecipDesc> fromSimpleMapi;
+    RecipientTable fromAddressBook;
+    const MapiRecipDesc *chosen;
+    uint32_t chosenCount;
+    if (!useAddressBook()) {
+        ULONG simpleCount = 0;
         rc = static_cast<HRESULT>(simpleMapi.address(job->session, reinterpret_cast<ULONG_PTR>(dialog), nullptr, 2,
-                                                     nullptr, count, table, 0, 0, &newCount, &chosen));
-        chosenCount = newCount;
+                                                     nullptr, count, table.get(), 0, 0, &simpleCount,
+                                                     fromSimpleMapi.put()));
+        chosen = fromSimpleMapi.get();
+        chosenCount = simpleCount;
     } else {
-        rc = chooseThroughAddressBook(*job, dialog, count, table, &chosenCount, &chosen);
+        rc = chooseThroughAddressBook(*job, dialog, count, table.get(), fromAddressBook);
+        chosen = fromAddressBook.rows();
+        chosenCount = fromAddressBook.count();
     }
-    release(table);  // its strings are the recipients'
     // A failure is not reported; the lists, and so the boxes, then stay as they were.
-    if (rc == S_OK && setRecipientsFromTable(job, chosenCount, chosen) != UXD_SUCCESS) rc = E_FAIL;
-    if (fromSimpleMapi) {
-        if (chosen) simpleMapi.freeBuffer(chosen);
-    } else {
-        releaseEntryTable(chosenCount, chosen);
-    }
-    if (rc != S_OK) return;
-    joinRecipients(job, job->toList.head, job->toText, kRecipientTextSize);
-    joinRecipients(job, job->ccList.head, job->ccText, kRecipientTextSize);
-    joinRecipients(job, job->bccList.head, job->bccText, kRecipientTextSize);
+    if (rc != S_OK || setRecipientsFromTable(job, chosenCount, chosen) != UXD_SUCCESS) return;
+    showRecipients(&job->toList.head, job->toText, kRecipientTextSize);
+    showRecipients(&job->ccList.head, job->ccText, kRecipientTextSize);
+    showRecipients(&job->bccList.head, job->bccText, kRecipientTextSize);
 }
 
 }  // namespace uxd

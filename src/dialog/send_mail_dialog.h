@@ -14,8 +14,6 @@ class MAPIDestination;
 class MAPIRecipient;
 
 namespace uxd {
-struct AddressBookEntry;
-
 // Shows the dialog for the job: 0 after Send, 6 after anything else (also when the dialog
 // cannot be shown at all).
 UXDResult runSendMailDialog(MAPIDestination &job) noexcept;
@@ -29,10 +27,5 @@ UXDResult syncRecipientBox(MAPIDestination *job, char *text, std::size_t textSiz
 // again (case ignored); consumes `parsed`.
 void reconcileRecipients(MAPIDestination *job, MAPIRecipient **list, MAPIRecipient *parsed) noexcept;
 void addressRecipients(MAPIDestination *job, HWND dialog) noexcept;
-
-HRESULT toAddressBookEntries(uint32_t count, const MapiRecipDesc *table, AddressBookEntry **entries) noexcept;
-HRESULT fromAddressBookEntries(uint32_t count, const AddressBookEntry *entries, MapiRecipDesc **table) noexcept;
-// Releases a table made by fromAddressBookEntries: each name and identifier, then the table.
-void releaseEntryTable(uint32_t count, MapiRecipDesc *table) noexcept;
 
 }  // namespace uxd

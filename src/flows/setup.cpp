@@ -12,6 +12,7 @@
 #include "export_job.h"
 #include "flat_block.h"
 #include "module_state.h"
+#include "owned_block.h"
 #include "recipient.h"
 #include "resolution.h"
 #include "send_mail_dialog.h"
@@ -20,8 +21,6 @@
 using namespace uxd;
 
 namespace {
-
-static_assert(kJobTextCount == kOptionTextCount, "the job keeps every text of the record");
 
 // Copies one option text into its job buffer; 5 when it does not fit with its terminator.
 UXDResult takeText(MAPIDestination &job, int index, const char *text, size_t length) noexcept {
@@ -33,45 +32,25 @@ UXDResult takeText(MAPIDestination &job, int index, const char *text, size_t len
     return UXD_SUCCESS;
 }
 
-// A table copied out of a flat block, each string and identifier its own allocation.
-struct CopiedTable {
-    MapiRecipDesc *entries = nullptr;
-    uint16_t count = 0;
-    ~CopiedTable() {
-        for (uint16_t i = 0; entries && i < count; ++i) {
-            release(entries[i].lpszName);
-            release(entries[i].lpszAddress);
-            release(entries[i].lpEntryID);
-        }
-        release(entries);
-    }
-};
-
-char *copyFlatText(const FlatText &text) noexcept {
-    return text.bytes ? duplicateText(reinterpret_cast<const char *>(text.bytes)) : nullptr;
+// A flat entry read in place: its strings are terminated inside the block.
+MapiRecipDesc inPlace(const FlatEntry &entry) noexcept {
+    MapiRecipDesc row = {};
+    row.ulReserved = entry.ulReserved;
+    row.ulRecipClass = entry.ulRecipClass;
+    row.lpszName = const_cast<char *>(reinterpret_cast<const char *>(entry.name.bytes));
+    row.lpszAddress = const_cast<char *>(reinterpret_cast<const char *>(entry.address.bytes));
+    row.ulEIDSize = entry.ulEIDSize;
+    row.lpEntryID = const_cast<unsigned char *>(entry.entryId);
+    return row;
 }
 
-bool copyFlatTable(const FlatBlockView &view, CopiedTable &table) noexcept {
-    table.entries = static_cast<MapiRecipDesc *>(allocateZeroed(view.nRecipients, sizeof(MapiRecipDesc)));
-    if (!table.entries) return false;
-    table.count = view.nRecipients;
-    for (uint16_t i = 0; i < view.nRecipients; ++i) {
-        FlatEntry entry = view.entry(i);
-        MapiRecipDesc &to = table.entries[i];
-        to.ulReserved = entry.ulReserved;
-        to.ulRecipClass = entry.ulRecipClass;
-        to.ulEIDSize = entry.ulEIDSize;
-        to.lpszName = copyFlatText(entry.name);
-        to.lpszAddress = copyFlatText(entry.address);
-        if (entry.ulEIDSize) {
-            to.lpEntryID = allocate(entry.ulEIDSize);
-            if (to.lpEntryID) std::memcpy(to.lpEntryID, entry.entryId, entry.ulEIDSize);
-        }
-        if ((entry.name.bytes && !to.lpszName) || (entry.address.bytes && !to.lpszAddress) ||
-            (entry.ulEIDSize && !to.lpEntryID))
-            return false;
-    }
-    return true;
+// The block's entries, read in place for the lists to copy.
+UXDResult takeFlatTable(MAPIDestination &job, const FlatBlockView &view) noexcept {
+    unique_block<MapiRecipDesc> rows(
+        static_cast<MapiRecipDesc *>(allocateZeroed(view.nRecipients, sizeof(MapiRecipDesc))));
+    if (!rows) return UXD_E_OUT_OF_MEMORY;
+    for (uint16_t i = 0; i < view.nRecipients; ++i) rows.get()[i] = inPlace(view.entry(i));
+    return setRecipientsFromTable(&job, view.nRecipients, rows.get());
 }
 
 // An encoded block handed back by the host: every offset is checked against its size before
@@ -88,9 +67,7 @@ UXDResult takeFlatOptions(MAPIDestination &job, const MAPIDestinationOptions *op
     }
     recipientCount = view.nRecipients;
     if (recipientCount == 0) return UXD_SUCCESS;
-    CopiedTable table;
-    if (!copyFlatTable(view, table)) return UXD_E_OUT_OF_MEMORY;
-    return setRecipientsFromTable(&job, table.count, table.entries);
+    return takeFlatTable(job, view);
 }
 
 UXDResult takePointerText(MAPIDestination &job, const MAPIDestinationOptions *options, int index) noexcept {
@@ -161,6 +138,8 @@ UXDResult prepareRecipientsSilently(MAPIDestination &job, uint16_t recipientCoun
             if (rc != UXD_SUCCESS) return rc;
         }
     }
+    // A text cut short loses nobody: the lists carry the recipients, to the send and into
+    // the options the host reads back (their table); the texts are for people to read.
     joinRecipients(&job, job.toList.head, job.toText, kRecipientTextSize);
     joinRecipients(&job, job.ccList.head, job.ccText, kRecipientTextSize);
     joinRecipients(&job, job.bccList.head, job.bccText, kRecipientTextSize);

@@ -43,18 +43,20 @@ struct AddressBookSession {
     }
 };
 
-// Takes one value of a returned entry into an AddressBookEntry; false when out of memory.
-bool takeValue(const SPropValue &value, AddressBookEntry &entry) noexcept {
+// Takes one value of a returned entry into its row; false when out of memory.
+bool takeValue(const SPropValue &value, MapiRecipDesc &row) noexcept {
     switch (value.ulPropTag) {
     case PR_ENTRYID:
-        entry.entryIdSize = value.Value.bin.cb;
-        entry.entryId = duplicateBytes(value.Value.bin.lpb, value.Value.bin.cb);
-        return entry.entryId != nullptr;
+        release(row.lpEntryID);
+        row.ulEIDSize = value.Value.bin.cb;
+        row.lpEntryID = duplicateBytes(value.Value.bin.lpb, value.Value.bin.cb);
+        return row.lpEntryID != nullptr;
     case PR_DISPLAY_NAME_A:
-        entry.displayName = duplicateText(value.Value.lpszA);
-        return entry.displayName != nullptr;
+        release(row.lpszName);
+        row.lpszName = duplicateText(value.Value.lpszA);
+        return row.lpszName != nullptr;
     case PR_RECIPIENT_TYPE:
-        entry.recipClass = value.Value.l;
+        row.ulRecipClass = value.Value.l;
         return true;
     default:
         return true;
@@ -62,19 +64,6 @@ bool takeValue(const SPropValue &value, AddressBookEntry &entry) noexcept {
 }
 
 }  // namespace
-
-AddressBookEntry *allocAddressBookEntries(uint32_t count) noexcept {
-    return static_cast<AddressBookEntry *>(allocateZeroed(count, sizeof(AddressBookEntry)));
-}
-
-void releaseAddressBookEntries(AddressBookEntry *entries, uint32_t count) noexcept {
-    if (!entries) return;
-    for (uint32_t i = 0; i < count; ++i) {
-        release(entries[i].displayName);
-        release(entries[i].entryId);
-    }
-    release(entries);
-}
 
 bool useAddressBook() noexcept {
     static OSVERSIONINFOA version = [] {
@@ -163,7 +152,8 @@ HRESULT resolveInAddressBook(HWND window, const char *profile, const char *passw
 namespace {
 // Pre-fills the dialog with the current entries; their strings outlive the call, so the
 // values borrow them rather than copying.
-HRESULT buildPrefilledList(uint32_t count, const AddressBookEntry *entries, unique_address_list &owner) noexcept {
+HRESULT buildPrefilledList(const RecipientTable &entries, unique_address_list &owner) noexcept {
+    uint32_t count = entries.count();
     if (count == 0) return S_OK;
     LPADRLIST list = nullptr;
     HRESULT hr = allocAddressList(3, count, &list);
@@ -175,40 +165,36 @@ HRESULT buildPrefilledList(uint32_t count, const AddressBookEntry *entries, uniq
         SPropValue *values = list->aEntries[i].rgPropVals;
         list->aEntries[i].cValues = 3;
         values[0].ulPropTag = PR_DISPLAY_NAME_A;
-        values[0].Value.lpszA = entries[i].displayName;
+        const MapiRecipDesc &entry = entries.rows()[i];
+        values[0].Value.lpszA = entry.lpszName;
         values[1].ulPropTag = PR_RECIPIENT_TYPE;
-        values[1].Value.l = static_cast<LONG>(entries[i].recipClass);
+        values[1].Value.l = static_cast<LONG>(entry.ulRecipClass);
         values[2].ulPropTag = PR_ENTRYID;
-        values[2].Value.bin.cb = entries[i].entryIdSize;
-        values[2].Value.bin.lpb = static_cast<LPBYTE>(entries[i].entryId);
+        values[2].Value.bin.cb = entry.ulEIDSize;
+        values[2].Value.bin.lpb = static_cast<LPBYTE>(entry.lpEntryID);
     }
     return S_OK;
 }
 
-// The chosen recipients as a new entry array; E_FAIL when out of memory.
-HRESULT readChoice(const ADRLIST &list, AddressBookEntry **chosen) noexcept {
-    AddressBookEntry *entries = allocAddressBookEntries(list.cEntries);
-    if (!entries) return E_FAIL;
+// The chosen recipients as a new table; E_FAIL when out of memory.
+HRESULT readChoice(const ADRLIST &list, RecipientTable &chosen) noexcept {
+    if (!chosen.allocate(list.cEntries)) return E_FAIL;
     for (ULONG i = 0; i < list.cEntries; ++i)
         for (ULONG v = 0; v < list.aEntries[i].cValues; ++v)
-            if (!takeValue(list.aEntries[i].rgPropVals[v], entries[i])) {
-                releaseAddressBookEntries(entries, list.cEntries);
-                return E_FAIL;
-            }
-    *chosen = entries;
+            if (!takeValue(list.aEntries[i].rgPropVals[v], chosen.rows()[i])) return E_FAIL;
     return S_OK;
 }
 }  // namespace
 
 HRESULT chooseFromAddressBook(HWND window, const char *profile, const char *password,
-                              uint32_t *count, AddressBookEntry **entries) noexcept {
+                              RecipientTable &entries) noexcept {
     if (!extendedMapi.bound) return E_UNEXPECTED;
     AddressBookSession book;
     HRESULT hr = book.open(window, profile, password);
     if (FAILED(hr)) return hr;
 
     unique_address_list listOwner;
-    hr = buildPrefilledList(*count, *entries, listOwner);
+    hr = buildPrefilledList(entries, listOwner);
     if (FAILED(hr)) return hr;
 
     ADRPARM parameters = {};
@@ -222,11 +208,9 @@ HRESULT chooseFromAddressBook(HWND window, const char *profile, const char *pass
     if (FAILED(hr)) return hr;
 
     if (list && list->cEntries > 0) {
-        AddressBookEntry *chosen = nullptr;
-        if (FAILED(readChoice(*list, &chosen))) return E_FAIL;
-        releaseAddressBookEntries(*entries, *count);
-        *entries = chosen;
-        *count = list->cEntries;
+        RecipientTable chosen;
+        if (FAILED(readChoice(*list, chosen))) return E_FAIL;
+        entries.swap(chosen);
     }
     if (LPADRLIST returned = listOwner.release()) FreePadrlist(returned);
     return hr;

@@ -8,22 +8,13 @@
 
 #include <cstdint>
 
+#include "recipient.h"
+
 // MAPI32.DLL ordinal 139, imported by number (see mapi32_ordinals.def): releases an
 // address list with the value arrays of its entries.
 extern "C" __declspec(dllimport) void WINAPI FreePadrlist(LPADRLIST list);
 
 namespace uxd {
-
-// A recipient as the address book gives and takes it. Arrays of them are made with
-// allocAddressBookEntries (all fields zero) and released with releaseAddressBookEntries.
-struct AddressBookEntry {
-    char *displayName;   // own copy
-    void *entryId;       // own copy of entryIdSize bytes
-    uint32_t recipClass;
-    uint32_t entryIdSize;
-};
-AddressBookEntry *allocAddressBookEntries(uint32_t count) noexcept;
-void releaseAddressBookEntries(AddressBookEntry *entries, uint32_t count) noexcept;
 
 struct ExtendedMapi {
     LPMAPILOGONEX logonEx;
@@ -45,10 +36,11 @@ HRESULT resolveInAddressBook(HWND window, const char *profile, const char *passw
                              bool showDialog, char **name, ULONG *entryIdSize,
                              void **entryId) noexcept;
 
-// Opens the address-book dialog pre-filled with *entries; on success with a non-empty
-// choice, *entries and *count are replaced. Reports nothing itself.
+// Opens the address-book dialog pre-filled with `entries` (name, class and entry identifier
+// of each); on success with a non-empty choice, they are replaced by the chosen ones.
+// Reports nothing itself.
 HRESULT chooseFromAddressBook(HWND window, const char *profile, const char *password,
-                              uint32_t *count, AddressBookEntry **entries) noexcept;
+                              RecipientTable &entries) noexcept;
 
 // An address list of `entryCount` entries, each with a zeroed array of `valuesPerEntry`
 // property values, all from MAPIAllocateBuffer. Counts are left for the caller to set.

@@ -14,18 +14,14 @@ using namespace uxd;
 
 namespace {
 
-// What a resolution brought back, released through whoever allocated it.
+// What a resolution brought back: one of the two, each released by whoever allocated it.
 struct Resolution {
-    MapiRecipDesc fromAddressBook = {};       // module heap
-    lpMapiRecipDesc fromSimpleMapi = nullptr; // MAPI buffer
+    OwnedRow fromAddressBook;
+    unique_mapi_buffer<MapiRecipDesc> fromSimpleMapi;
 
-    const MapiRecipDesc *descriptor() const {
-        return fromSimpleMapi ? fromSimpleMapi : &fromAddressBook;
-    }
-    ~Resolution() {
-        if (fromSimpleMapi) simpleMapi.freeBuffer(fromSimpleMapi);
-        release(fromAddressBook.lpszName);
-        release(fromAddressBook.lpEntryID);
+    const MapiRecipDesc &descriptor() const {
+        if (fromSimpleMapi) return *fromSimpleMapi.get();
+        return fromAddressBook;
     }
 };
 
@@ -64,14 +60,14 @@ UXDResult MAPIRecipient::resolve(LHANDLE session, bool showDialog, HWND window) 
         rc = resolveThroughAddressBook(*this, showDialog, window, result);
     } else {
         rc = simpleMapi.resolveName(session, static_cast<ULONG>(reinterpret_cast<ULONG_PTR>(window)), name,
-                                    showDialog ? MAPI_DIALOG : 0, 0, &result.fromSimpleMapi);
+                                    showDialog ? MAPI_DIALOG : 0, 0, result.fromSimpleMapi.put());
     }
     if (rc == MAPI_E_UNKNOWN_RECIPIENT) return reportUnresolved(*this, IDS_NO_MATCH, showDialog, window);
     if (rc == MAPI_E_AMBIGUOUS_RECIPIENT) return reportUnresolved(*this, IDS_AMBIGUOUS, showDialog, window);
     if (rc != SUCCESS_SUCCESS) return job->reportMapiResult(showDialog, rc, "MAPIResolveName");
 
     // Name, descriptor and state change together, or not at all.
-    MapiRecipDesc *copy = copyRecipDesc(*result.descriptor());
+    MapiRecipDesc *copy = copyRecipDesc(result.descriptor());
     if (!copy) return UXD_E_OUT_OF_MEMORY;
     copy->ulRecipClass = recipClass;
     char *displayName = duplicateText(copy->lpszName);

@@ -52,7 +52,7 @@ UXDResult MAPIDestination::allocateTextBuffers() noexcept {
 }
 
 namespace uxd {
-const JobText kJobTexts[kJobTextCount] = {
+const JobText kJobTexts[kOptionTextCount] = {
     {&MAPIDestination::toText, kRecipientTextSize},      {&MAPIDestination::ccText, kRecipientTextSize},
     {&MAPIDestination::bccText, kRecipientTextSize},     {&MAPIDestination::subjectText, kSubjectTextSize},
     {&MAPIDestination::messageText, kMessageTextSize},   {&MAPIDestination::profileName, kRecipientTextSize},

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "option_texts.h"
 #include "owned_block.h"
 #include "slot_zero.h"
 #include "win32_resources.h"
@@ -107,14 +108,13 @@ public:
 namespace uxd {
 using unique_job = unique_slot_ptr<MAPIDestination>;
 
-// The job's seven text buffers with their sizes, in the order of the options record:
-// To, Cc, Bcc, Subject, Message, profile name, password.
+// The job's seven text buffers with their sizes, indexed by OptionText: the one table of
+// the job's texts, for setup, the options and the dialog.
 struct JobText {
     OwnedText MAPIDestination::*buffer;
     std::size_t size;
 };
-constexpr int kJobTextCount = 7;
-extern const JobText kJobTexts[kJobTextCount];
+extern const JobText kJobTexts[kOptionTextCount];
 
 // A Simple MAPI result as a UXD return code: the one place where they are mapped.
 UXDResult mapiResultToCode(uint32_t mapiResult) noexcept;

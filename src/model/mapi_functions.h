@@ -6,6 +6,8 @@
 #include <windows.h>
 #include <mapi.h>
 
+#include "raii.h"
+
 class MAPIDestination;
 
 namespace uxd {
@@ -27,6 +29,13 @@ struct SimpleMapiTable {
 
 // Written by every job's binding, never cleared: later jobs load the same library.
 extern SimpleMapiTable simpleMapi;
+
+// A block Simple MAPI allocated, released through its MAPIFreeBuffer.
+struct FreeMapiBuffer {
+    void operator()(void *buffer) const noexcept { simpleMapi.freeBuffer(buffer); }
+};
+template <class T>
+using unique_mapi_buffer = unique_res<T *, FreeMapiBuffer>;
 
 // Closes the job's session, if it has one; the result is of no use to anybody.
 void logoffSimpleMapi(MAPIDestination &job) noexcept;

@@ -60,29 +60,36 @@ bool identifiesRecipient(const MapiRecipDesc *descriptor) noexcept {
 
 MapiRecipDesc *copyRecipDesc(const MapiRecipDesc &source) noexcept {
     auto *copy = static_cast<MapiRecipDesc *>(allocateZeroed(1, sizeof(MapiRecipDesc)));
-    if (!copy) return nullptr;
-    copy->ulReserved = source.ulReserved;
-    copy->ulRecipClass = source.ulRecipClass;
-    copy->ulEIDSize = source.ulEIDSize;
-    copy->lpszName = duplicateText(source.lpszName);
-    copy->lpszAddress = duplicateText(source.lpszAddress);
-    if (source.ulEIDSize && source.lpEntryID) {
-        copy->lpEntryID = allocate(source.ulEIDSize);
-        if (copy->lpEntryID) std::memcpy(copy->lpEntryID, source.lpEntryID, source.ulEIDSize);
+    if (copy && !copyRecipientRow(source, *copy)) {  // a part missing: it could be somebody else
+        releaseRecipDesc(copy);
+        return nullptr;
     }
-    bool complete = (copy->lpszName || !source.lpszName) && (copy->lpszAddress || !source.lpszAddress) &&
-                    (copy->lpEntryID || !source.ulEIDSize);
-    if (complete) return copy;
-    releaseRecipDesc(copy);
-    return nullptr;
+    return copy;
 }
 
 void releaseRecipDesc(MapiRecipDesc *descriptor) noexcept {
     if (!descriptor) return;
-    release(descriptor->lpszName);
-    release(descriptor->lpszAddress);
-    release(descriptor->lpEntryID);
+    releaseRecipientRow(*descriptor);
     release(descriptor);
+}
+
+bool RecipientTable::allocate(uint32_t count) noexcept {
+    reset(count, static_cast<MapiRecipDesc *>(allocateZeroed(count ? count : 1, sizeof(MapiRecipDesc))));
+    return rows_ != nullptr;
+}
+
+bool RecipientTable::copy(uint32_t count, const MapiRecipDesc *table) noexcept {
+    if (!allocate(count)) return false;
+    for (uint32_t i = 0; i < count; ++i)
+        if (!copyRecipientRow(table[i], rows_[i])) return false;  // the caller decides; the rows stay owned
+    return true;
+}
+
+void RecipientTable::reset(uint32_t count, MapiRecipDesc *rows) noexcept {
+    for (uint32_t i = 0; rows_ && i < count_; ++i) releaseRecipientRow(rows_[i]);
+    release(rows_);
+    rows_ = rows;
+    count_ = rows ? count : 0;
 }
 
 UXDResult parseRecipients(MAPIDestination *job, const char *text, MAPIRecipient **head,

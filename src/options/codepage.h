@@ -15,4 +15,8 @@ namespace uxd {
 int ansiToWide(const char *src, int srcBytes, UXDWideChar *dst, int dstUnits) noexcept;
 int wideToAnsi(const UXDWideChar *src, int srcUnits, char *dst, int dstBytes) noexcept;
 
+// True when the ANSI code page has one byte a character: then no UTF-16 text needs more
+// bytes than it has units, and the conversions need not measure it first.
+bool ansiIsSingleByte() noexcept;
+
 }  // namespace uxd

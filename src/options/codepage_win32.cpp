@@ -13,4 +13,12 @@ int wideToAnsi(const UXDWideChar *src, int srcUnits, char *dst, int dstBytes) no
     return WideCharToMultiByte(CP_ACP, 0, src, srcUnits, dst, dst ? dstBytes : 0, nullptr, nullptr);
 }
 
+bool ansiIsSingleByte() noexcept {
+    static const bool single = [] {
+        CPINFO info = {};
+        return GetCPInfo(CP_ACP, &info) && info.MaxCharSize == 1;
+    }();
+    return single;
+}
+
 }  // namespace uxd

@@ -2,6 +2,8 @@
 // arithmetic, so no field of a damaged block can wrap a bound.
 #include "flat_block.h"
 
+#include <cstring>
+
 #include "byte_fields.h"
 
 namespace uxd {
@@ -21,11 +23,22 @@ uint32_t measure(const unsigned char *base, uint16_t flatSize, uint64_t offset, 
     uint64_t end = flatSize;
     if (limit < end - offset) end = offset + limit;
     if (width == TextWidth::Ansi) {
-        for (uint64_t at = offset; at < end; ++at)
-            if (base[at] == 0) return static_cast<uint32_t>(at - offset + 1);
-    } else {
-        for (uint64_t at = offset; at + 1 < end; at += 2)
-            if (base[at] == 0 && base[at + 1] == 0) return static_cast<uint32_t>(at - offset + 2);
+        const void *zero = std::memchr(base + offset, 0, std::size_t(end - offset));
+        return zero ? static_cast<uint32_t>(static_cast<const unsigned char *>(zero) - base - offset + 1) : 0;
+    }
+    // A zero byte at an even distance with a zero after it; at an odd one it ends a unit
+    // whose first byte is not zero (memchr would have found that first).
+    for (uint64_t at = offset; at + 1 < end;) {
+        const void *found = std::memchr(base + at, 0, std::size_t(end - at));
+        if (!found) break;
+        uint64_t zero = uint64_t(static_cast<const unsigned char *>(found) - base);
+        if ((zero - offset) % 2 != 0) {
+            at = zero + 1;
+        } else if (zero + 1 < end && base[zero + 1] == 0) {
+            return static_cast<uint32_t>(zero - offset + 2);
+        } else {
+            at = zero + 2;
+        }
     }
     return 0;
 }

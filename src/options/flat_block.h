@@ -7,21 +7,10 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "option_texts.h"
 #include "uxdmapi.h"
 
 namespace uxd {
-
-// The seven texts of the record in the order of the layout, which is also the order in
-// which a block stores them.
-enum OptionText { kToNames, kCcNames, kBccNames, kSubject, kMessage, kProfileName, kPassword };
-constexpr int kOptionTextCount = 7;
-
-// Byte offset of each text's field, for records in either form.
-constexpr std::size_t kOptionTextField[kOptionTextCount] = {
-    offsetof(MAPIDestinationOptions, toNames),     offsetof(MAPIDestinationOptions, ccNames),
-    offsetof(MAPIDestinationOptions, bccNames),    offsetof(MAPIDestinationOptions, subject),
-    offsetof(MAPIDestinationOptions, message),     offsetof(MAPIDestinationOptions, profileName),
-    offsetof(MAPIDestinationOptions, password)};
 
 // Fields every reader of a record or block takes by offset (the layouts are packed).
 constexpr std::size_t kStructSizeField = offsetof(MAPIDestinationOptions, structSize);

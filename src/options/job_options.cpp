@@ -12,6 +12,8 @@
 #include "encoded_options.h"
 #include "flat_block.h"
 #include "gather_recipients.h"
+#include "owned_block.h"
+#include "recipient_row.h"
 #include "win32_resources.h"
 
 static_assert(sizeof(MapiRecipDesc) == sizeof(UXDRecipDesc), "the public entry is MapiRecipDesc");
@@ -24,13 +26,16 @@ namespace {
 // A gathered table, released as a bare array: its strings belong to the recipients.
 struct GatheredTable {
     uint32_t count = 0;
-    MapiRecipDesc *entries = nullptr;
-    ~GatheredTable() { release(entries); }
+    unique_block<MapiRecipDesc> rows;
 };
+
+UXDResult gather(MAPIDestination *job, GatheredTable &gathered) noexcept {
+    return gatherRecipients(job, true, &gathered.count, gathered.rows.put());
+}
 
 UXDResult gatherResolving(MAPIDestination *job, GatheredTable &gathered) noexcept {
     WaitCursor wait;  // resolving may ask the mail system
-    return gatherRecipients(job, true, &gathered.count, &gathered.entries);
+    return gather(job, gathered);
 }
 
 const char *const *jobTexts(const MAPIDestination &job, const char *(&texts)[kOptionTextCount]) {
@@ -38,26 +43,15 @@ const char *const *jobTexts(const MAPIDestination &job, const char *(&texts)[kOp
     return texts;
 }
 
-// A record's own copy of a gathered table; false when the table itself cannot be had.
+// A record's own copy of a gathered table; false when the table itself cannot be had. A
+// part of a row that cannot be copied stays null: the record stays whole and freeable.
 bool copyTable(const GatheredTable &gathered, UXDRecipDesc **table) noexcept {
     *table = nullptr;
     if (gathered.count == 0) return true;
     WaitCursor wait;
     auto *copy = static_cast<UXDRecipDesc *>(allocateZeroed(gathered.count, sizeof(UXDRecipDesc)));
     if (!copy) return false;
-    for (uint32_t i = 0; i < gathered.count; ++i) {
-        const MapiRecipDesc &from = gathered.entries[i];
-        UXDRecipDesc &to = copy[i];
-        to.ulReserved = from.ulReserved;
-        to.ulRecipClass = from.ulRecipClass;
-        to.ulEIDSize = from.ulEIDSize;
-        to.lpszName = duplicateText(from.lpszName);  // a failed copy stays null, unreported
-        to.lpszAddress = duplicateText(from.lpszAddress);
-        if (from.ulEIDSize && from.lpEntryID) {
-            to.lpEntryID = allocateZeroed(from.ulEIDSize + size_t{1}, 1);
-            if (to.lpEntryID) std::memcpy(to.lpEntryID, from.lpEntryID, from.ulEIDSize);
-        }
-    }
+    for (uint32_t i = 0; i < gathered.count; ++i) copyRecipientRow(gathered.rows.get()[i], copy[i]);
     *table = copy;
     return true;
 }
@@ -74,7 +68,7 @@ UXDResult uxd::encodeJobOptions(MAPIDestination *job, void **block, uint16_t *si
     const char *texts[kOptionTextCount];
     unsigned char *encoded = nullptr;
     uint16_t flatSize = 0;
-    rc = encodeOptions(jobTexts(*job, texts), reinterpret_cast<const UXDRecipDesc *>(gathered.entries),
+    rc = encodeOptions(jobTexts(*job, texts), reinterpret_cast<const UXDRecipDesc *>(gathered.rows.get()),
                        gathered.count, &encoded, &flatSize);
     if (rc != UXD_SUCCESS) return rc;
     job->encodedOptions.reset(encoded);
@@ -88,7 +82,7 @@ UXDResult uxd::decodeJobOptions(MAPIDestination *job, MAPIDestinationOptions **r
     auto *options = static_cast<MAPIDestinationOptions *>(allocateZeroed(1, sizeof(MAPIDestinationOptions)));
     if (!options) return UXD_E_OUT_OF_MEMORY;
     GatheredTable gathered;
-    UXDResult rc = gatherRecipients(job, true, &gathered.count, &gathered.entries);
+    UXDResult rc = gather(job, gathered);
     if (rc != UXD_SUCCESS) {
         release(options);
         return rc;

@@ -4,156 +4,20 @@
 #include "options_conversion.h"
 
 #include <algorithm>
-#include <climits>
 #include <cstring>
 #include <type_traits>
 
 #include "allocation.h"
 #include "byte_fields.h"
-#include "codepage.h"
 #include "flat_block.h"
+#include "flat_block_writer.h"
+#include "recipient_row.h"
+#include "text_converter.h"
 
 namespace uxd {
 namespace {
 
-struct WideToAnsi {
-    using From = UXDWideChar;
-    using To = char;
-    using FromEntry = UXDRecipDescW;
-    using ToEntry = UXDRecipDesc;
-    static constexpr TextWidth kSourceWidth = TextWidth::Wide;
-    // A pointer-form result string gets two bytes per character; a flat one gets one, and
-    // the source's stringBytes (two per character) is kept as it is.
-    static constexpr std::size_t kPointerRoomFactor = 2;
-    static constexpr uint64_t kStringBytesFactor = 1;
-    static int convert(const From *src, int units, To *dst, int limit) {
-        return wideToAnsi(src, units, dst, limit);
-    }
-};
-
-struct AnsiToWide {
-    using From = char;
-    using To = UXDWideChar;
-    using FromEntry = UXDRecipDesc;
-    using ToEntry = UXDRecipDescW;
-    static constexpr TextWidth kSourceWidth = TextWidth::Ansi;
-    static constexpr std::size_t kPointerRoomFactor = 1;  // one unit per source byte
-    static constexpr uint64_t kStringBytesFactor = 2;
-    static int convert(const From *src, int units, To *dst, int limit) {
-        return ansiToWide(src, units, dst, limit);
-    }
-};
-
-// A source string: in a flat block (where a UTF-16 string may sit at an odd address, so it
-// is copied before use) or the host's own pointer.
-struct SourceText {
-    const void *data = nullptr;  // null: not given
-    std::size_t units = 0;       // with the terminator
-    bool packed = false;
-};
-
-SourceText fromFlat(const FlatText &text, TextWidth width) {
-    if (!text.bytes) return SourceText();
-    return {text.bytes, text.byteLength / std::size_t(width), true};
-}
-
-SourceText fromPointer(const char *text) {
-    if (!text) return SourceText();
-    return {text, std::strlen(text) + 1, false};
-}
-
-SourceText fromPointer(const UXDWideChar *text) {
-    if (!text) return SourceText();
-    std::size_t length = 0;
-    while (text[length]) ++length;
-    return {text, length + 1, false};
-}
-
-template <class T>
-bool reserve(T *&buffer, std::size_t &capacity, std::size_t count) {
-    if (count <= capacity) return true;
-    releaseSecret(buffer);  // scratch may have held the password
-    buffer = static_cast<T *>(allocateZeroed(count, sizeof(T)));
-    capacity = buffer ? count : 0;
-    return buffer != nullptr;
-}
-
-// Converts strings of one direction. The room of a string is counted in result units and
-// holds its terminator: the base room (one result unit per source unit; two bytes per
-// character for a pointer-form ANSI result), or what the code page really needs when that
-// is more (a double-byte code page can need two bytes for one UTF-16 unit).
-template <class Dir>
-class TextConverter {
-public:
-    using From = typename Dir::From;
-    using To = typename Dir::To;
-
-    TextConverter() = default;
-    TextConverter(const TextConverter &) = delete;
-    TextConverter &operator=(const TextConverter &) = delete;
-    ~TextConverter() {
-        releaseSecret(sourceScratch_);
-        releaseSecret(resultScratch_);
-    }
-
-    UXDResult room(const SourceText &text, std::size_t base, std::size_t &units) {
-        std::size_t content = text.units - 1;
-        std::size_t needed = 1;
-        if (content != 0) {
-            if (content > INT_MAX) return UXD_E_INVALID_ARGUMENT;
-            const From *src = nullptr;
-            if (UXDResult r = source(text, src)) return r;
-            int measured = Dir::convert(src, int(content), nullptr, 0);
-            if (measured <= 0) return UXD_E_INVALID_ARGUMENT;
-            needed = std::size_t(measured) + 1;
-        }
-        units = std::max(base, needed);
-        return UXD_SUCCESS;
-    }
-
-    // Writes the text and its terminator into `units` result units at `dst`; a packed
-    // destination (inside a flat block) may be unaligned.
-    UXDResult convert(const SourceText &text, void *dst, std::size_t units, bool packedResult) {
-        bool viaScratch = packedResult && !std::is_same<To, char>::value;
-        To *out = static_cast<To *>(dst);
-        if (viaScratch) {
-            if (!reserve(resultScratch_, resultCapacity_, units)) return UXD_E_OUT_OF_MEMORY;
-            out = resultScratch_;
-        }
-        std::size_t written = 0;
-        std::size_t content = text.units - 1;
-        if (content != 0) {
-            const From *src = nullptr;
-            if (UXDResult r = source(text, src)) return r;
-            int limit = units - 1 > INT_MAX ? INT_MAX : int(units - 1);
-            int converted = Dir::convert(src, int(content), out, limit);
-            if (converted <= 0 || std::size_t(converted) >= units) return UXD_E_INVALID_ARGUMENT;
-            written = std::size_t(converted);
-        }
-        out[written] = 0;
-        if (viaScratch) std::memcpy(dst, out, (written + 1) * sizeof(To));
-        return UXD_SUCCESS;
-    }
-
-private:
-    // The source units in a form the code-page call may read.
-    UXDResult source(const SourceText &text, const From *&units) {
-        if (std::is_same<From, char>::value || !text.packed) {
-            units = static_cast<const From *>(text.data);
-            return UXD_SUCCESS;
-        }
-        std::size_t content = text.units - 1;
-        if (!reserve(sourceScratch_, sourceCapacity_, content)) return UXD_E_OUT_OF_MEMORY;
-        std::memcpy(sourceScratch_, text.data, content * sizeof(From));
-        units = sourceScratch_;
-        return UXD_SUCCESS;
-    }
-
-    From *sourceScratch_ = nullptr;
-    std::size_t sourceCapacity_ = 0;
-    To *resultScratch_ = nullptr;
-    std::size_t resultCapacity_ = 0;
-};
+using namespace conversion;
 
 // ---- flat source, flat result ---------------------------------------------------------
 
@@ -182,55 +46,28 @@ UXDResult convertFlat(const void *source, void **result, uint16_t *size) {
         if (UXDResult r = addRoom(entry.address)) return r;
     }
     uint64_t stringBytes = std::max(view.stringBytes * Dir::kStringBytesFactor, neededBytes);
-    uint64_t total = kHeaderSize + stringBytes + uint64_t(kEntrySize) * view.nRecipients + view.entryIdBytes;
-    if (total > kMaxFlatSize) return UXD_E_INVALID_ARGUMENT;
 
-    auto *block = static_cast<unsigned char *>(allocateZeroed(total, 1));
-    if (!block) return UXD_E_OUT_OF_MEMORY;
-    writeField<uint16_t>(block, kStructSizeField, UXD_OPTIONS_SIZE);
-    writeField<uint16_t>(block, kCountField, view.nRecipients);
-    writeField<uint16_t>(block, kFlatSizeField, uint16_t(total));
-    writeField<uint16_t>(block, kStringBytesField, uint16_t(stringBytes));
-    writeField<uint16_t>(block, kEntryIdBytesField, view.entryIdBytes);
-
-    uint64_t at = kHeaderSize;
+    FlatBlockWriter writer;
+    if (UXDResult r = writer.begin(view.nRecipients, stringBytes, view.entryIdBytes)) return r;
     auto place = [&](const FlatText &flat, std::size_t field) -> UXDResult {
         SourceText text = fromFlat(flat, Dir::kSourceWidth);
         if (!text.data) return UXD_SUCCESS;
         std::size_t units = 0;
         if (UXDResult r = texts.room(text, text.units, units)) return r;
-        if (UXDResult r = texts.convert(text, block + at, units, true)) return r;
-        writeField<uint64_t>(block, field, at);
-        at += uint64_t(units) * sizeof(To);
-        return UXD_SUCCESS;
+        return texts.convert(text, writer.room(field, uint64_t(units) * sizeof(To)), units, true);
     };
-    UXDResult r = UXD_SUCCESS;
-    for (int i = 0; i < kOptionTextCount && r == UXD_SUCCESS; ++i) r = place(view.texts[i], kOptionTextField[i]);
-    if (r == UXD_SUCCESS && view.nRecipients != 0) {
-        uint64_t table = at;
-        writeField<uint64_t>(block, kTableField, table);
-        at += uint64_t(kEntrySize) * view.nRecipients;
-        for (uint16_t i = 0; i < view.nRecipients && r == UXD_SUCCESS; ++i) {
-            FlatEntry entry = view.entry(i);
-            std::size_t row = table + std::size_t(i) * kEntrySize;
-            writeField<uint32_t>(block, row + offsetof(UXDEncodedRecipient, ulReserved), entry.ulReserved);
-            writeField<uint32_t>(block, row + offsetof(UXDEncodedRecipient, ulRecipClass), entry.ulRecipClass);
-            writeField<uint32_t>(block, row + offsetof(UXDEncodedRecipient, ulEIDSize), entry.ulEIDSize);
-            r = place(entry.name, row + offsetof(UXDEncodedRecipient, lpszName));
-            if (r == UXD_SUCCESS) r = place(entry.address, row + offsetof(UXDEncodedRecipient, lpszAddress));
-            if (r == UXD_SUCCESS && entry.ulEIDSize != 0) {
-                std::memcpy(block + at, entry.entryId, entry.ulEIDSize);
-                writeField<uint64_t>(block, row + offsetof(UXDEncodedRecipient, lpEntryID), at);
-                at += entry.ulEIDSize;
-            }
-        }
+    for (int i = 0; i < kOptionTextCount; ++i)
+        if (UXDResult r = place(view.texts[i], kOptionTextField[i])) return r;
+    writer.table();
+    for (uint16_t i = 0; i < view.nRecipients; ++i) {
+        FlatEntry entry = view.entry(i);
+        writer.row(i, entry.ulReserved, entry.ulRecipClass, entry.ulEIDSize);
+        if (UXDResult r = place(entry.name, writer.nameField(i))) return r;
+        if (UXDResult r = place(entry.address, writer.addressField(i))) return r;
+        writer.entryId(i, entry.entryId, entry.ulEIDSize);
     }
-    if (r != UXD_SUCCESS) {
-        releaseSecret(block);
-        return r;
-    }
-    *result = block;
-    if (size) *size = uint16_t(total);
+    if (size) *size = writer.size();
+    *result = writer.take();
     return UXD_SUCCESS;
 }
 
@@ -277,16 +114,15 @@ UXDResult fillRecord(const void *source, unsigned char *record) {
     for (uint16_t i = 0; i < count; ++i) {
         typename Dir::FromEntry from;
         std::memcpy(&from, sourceTable + std::size_t(i) * sizeof from, sizeof from);
-        typename Dir::ToEntry &to = table[i];
-        to.ulReserved = from.ulReserved;
-        to.ulRecipClass = from.ulRecipClass;
-        to.ulEIDSize = from.ulEIDSize;
-        if (UXDResult r = makeText(texts, fromPointer(from.lpszName), to.lpszName)) return r;
-        if (UXDResult r = makeText(texts, fromPointer(from.lpszAddress), to.lpszAddress)) return r;
-        if (from.ulEIDSize != 0 && from.lpEntryID) {
-            to.lpEntryID = allocate(from.ulEIDSize);
-            if (to.lpEntryID) std::memcpy(to.lpEntryID, from.lpEntryID, from.ulEIDSize);
-        }
+        // A part that cannot be allocated stays null (the record stays whole and freeable); a
+        // text the code page cannot take refuses the record.
+        UXDResult failed = UXD_SUCCESS;
+        copyRecipientRow(from, table[i], [&](const From *text, To *&made) {
+            made = nullptr;
+            if (failed == UXD_SUCCESS) failed = makeText(texts, fromPointer(text), made);
+            return made || !text;
+        });
+        if (failed) return failed;
     }
     return UXD_SUCCESS;
 }

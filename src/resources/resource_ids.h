@@ -22,8 +22,4 @@
 #define IDC_ADDRESS         806
 #define IDC_BCC_BOX         808
 
-#define UXD_VERSION_MAJOR 1
-#define UXD_VERSION_MINOR 0
-#define UXD_VERSION_PATCH 0
-
 #endif

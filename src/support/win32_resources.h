@@ -25,12 +25,17 @@ using unique_library = unique_res<HMODULE, FreeLibraryCloser>;
 // The cursor is shared, so it is never destroyed.
 class WaitCursor {
 public:
-    WaitCursor() noexcept : previous_(::SetCursor(::LoadCursorA(nullptr, IDC_WAIT))) {}
+    WaitCursor() noexcept : previous_(::SetCursor(waitCursor())) {}
     ~WaitCursor() { ::SetCursor(previous_); }
     WaitCursor(const WaitCursor &) = delete;
     WaitCursor &operator=(const WaitCursor &) = delete;
 
 private:
+    // A shared system cursor: loaded once per process, never destroyed.
+    static HCURSOR waitCursor() noexcept {
+        static const HCURSOR wait = ::LoadCursorA(nullptr, IDC_WAIT);
+        return wait;
+    }
     HCURSOR previous_;
 };
 

@@ -121,6 +121,40 @@ protected:
 };
 }  // namespace
 
+// Names typed again keep their recipients (and what is known of them), in the order typed;
+// each known one serves one typed name; names no longer typed go; nothing is released twice
+// (the fixture counts the blocks).
+TEST_F(SendMailDialog, ReconcileKeepsKnownRecipientsInTheTypedOrder) {
+    makeJob();
+    MAPIRecipient *list = nullptr, *typed = nullptr;
+    ASSERT_EQ(parseRecipients(job.get(), "Ann Archer; Bob Carter; Dan", &list, MAPI_TO), UXD_SUCCESS);
+    const MAPIRecipient *ann = list, *bob = list->next;
+    ASSERT_EQ(parseRecipients(job.get(), "bob carter; Cy Young; Ann Archer; ann archer", &typed, MAPI_TO), UXD_SUCCESS);
+    reconcileRecipients(job.get(), &list, typed);
+    std::string names;
+    std::vector<const MAPIRecipient *> nodes;
+    for (const MAPIRecipient *r = list; r; r = r->next) names += (nodes.empty() ? "" : ",") + std::string(r->name), nodes.push_back(r);
+    EXPECT_EQ(names, "Bob Carter,Cy Young,Ann Archer,ann archer");
+    ASSERT_EQ(nodes.size(), 4u);
+    EXPECT_TRUE(nodes[0] == bob && nodes[2] == ann) << "the known recipients kept";
+    EXPECT_TRUE(nodes[1] != ann && nodes[3] != ann && nodes[3] != bob) << "new names are new recipients";
+    destroy(list);
+}
+
+// A box too small for every name shows the first whole ones, and its list keeps exactly
+// those: Send reads the boxes again, so nobody the user cannot see is sent to.
+TEST_F(SendMailDialog, ABoxTooSmallForTheNamesKeepsItsListToWhatItShows) {
+    makeJob();
+    char text[64] = "Ann Archer; Bob Carter; Cy Young";
+    uint32_t count = 0;
+    ASSERT_EQ(syncRecipientBox(job.get(), text, 24, false, nullptr, &job->toList.head, &count, MAPI_TO), UXD_SUCCESS);
+    EXPECT_STREQ(text, "Ann Archer; Bob Carter");
+    std::string listed;
+    for (MAPIRecipient *r = job->toList.head; r; r = r->next) listed += std::string(listed.empty() ? "" : ",") + r->name;
+    EXPECT_EQ(listed, "Ann Archer,Bob Carter");
+    EXPECT_EQ(count, 2u);
+}
+
 // Scripts of To typed (nullptr: as it is), a button, and To then shown (nullptr: not looked at);
 // a script that does not send ends with Cancel.
 TEST_F(SendMailDialog, CheckNamesRewritesToSendNeedsToAndMakesOneRecipientPerNameResolvedOnce) {

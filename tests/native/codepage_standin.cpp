@@ -58,6 +58,8 @@ void use(CodePage next) noexcept { page = next; }
 
 }  // namespace codepage_standin
 
+bool ansiIsSingleByte() noexcept { return codepage_standin::page == codepage_standin::CodePage::Windows1252; }
+
 int ansiToWide(const char *src, int srcBytes, UXDWideChar *dst, int dstUnits) noexcept {
     if (!src || srcBytes < 1 || dstUnits < 0) return 0;
     int units = 0;
