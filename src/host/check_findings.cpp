@@ -22,8 +22,9 @@ int Findings::status() const {
 
 void Findings::print(std::FILE *to) const {
     for (const Finding &finding : list_) {
-        std::string line = std::string(word(finding.verdict)) + std::string(9 - std::string(word(finding.verdict)).size(), ' ') +
-                           finding.topic + ": " + finding.found;
+        std::string line = word(finding.verdict);
+        line.resize(9, ' ');  // the topics line up after the longest verdict
+        line += finding.topic + ": " + finding.found;
         if (!finding.remedy.empty()) line += " -- to do: " + finding.remedy;
         writeText(to, line + "\n");
     }

@@ -26,7 +26,6 @@ public:
     // A send stops at its first failure: the code of the first finding that has one.
     int status() const;
     void print(std::FILE *to) const;
-    const std::vector<Finding> &list() const { return list_; }
 
 private:
     std::vector<Finding> list_;
