@@ -33,11 +33,21 @@ function(uxd_resource_library name rc)
   target_link_options(${name} PRIVATE -nostdlib -Wl,--entry=0)
   set_property(GLOBAL APPEND PROPERTY UXD_RESOURCE_LIBRARIES ${name})  # they ship
 endfunction()
-uxd_resource_library(pelmo0407 src/resources/de/pelmo0407.rc)
+# One per language beside the module's own English: German, French, Spanish (found for both
+# sort orders through the primary language), Italian, Japanese.
+set(UXD_LANGUAGE_LIBRARIES de/pelmo0407 fr/pelmo040C es/pelmo040A it/pelmo0410 ja/pelmo0411)
+set(UXD_LANGUAGE_TARGETS)
+set(UXD_LANGUAGE_SCRIPTS)
+foreach(library ${UXD_LANGUAGE_LIBRARIES})
+  get_filename_component(target ${library} NAME)
+  uxd_resource_library(${target} src/resources/${library}.rc)
+  list(APPEND UXD_LANGUAGE_TARGETS ${target})
+  list(APPEND UXD_LANGUAGE_SCRIPTS src/resources/${library}.rc)
+endforeach()
 
 # windres writes no dependency file: name what the scripts include, so editing it rebuilds them.
 set(UXD_RC_INCLUDES ${UXD_RES}/resource_ids.h ${UXD_RES}/version.rc ${CMAKE_BINARY_DIR}/generated/uxd_version.h)
-set_source_files_properties(src/resources/uxdmapi.rc src/resources/de/pelmo0407.rc src/rmlocale/rmlocale.rc
+set_source_files_properties(src/resources/uxdmapi.rc ${UXD_LANGUAGE_SCRIPTS} src/rmlocale/rmlocale.rc
   src/host/uxdsend.rc
   PROPERTIES OBJECT_DEPENDS "${UXD_RC_INCLUDES}")
 
@@ -114,11 +124,13 @@ target_link_libraries(uxdmapi PRIVATE $<LINK_LIBRARY:WHOLE_ARCHIVE,uxd_exports>)
 # --- the reference host --------------------------------------------------------------
 set(UXD_HOST_SOURCES src/host/command_line.cpp src/host/options_builder.cpp src/host/options_file.cpp
   src/host/export_files.cpp src/host/plugin.cpp src/host/report.cpp src/host/usage.cpp
-  src/host/console_text.cpp src/host/send_command.cpp src/host/owner_only.cpp)
+  src/host/console_text.cpp src/host/send_command.cpp src/host/owner_only.cpp src/host/explanations.cpp
+  src/host/check_command.cpp src/host/check_findings.cpp src/host/check_probes.cpp src/host/mail_client.cpp
+  src/host/pe_machine.cpp)
 add_executable(uxdsend src/host/uxdsend.cpp src/host/uxdsend.rc ${UXD_HOST_SOURCES})
 target_include_directories(uxdsend PRIVATE include src/host ${UXD_VERSION_INCLUDES})
 target_link_libraries(uxdsend PRIVATE advapi32)
-add_dependencies(uxdsend uxdmapi rmlocale pelmo0407)
+add_dependencies(uxdsend uxdmapi rmlocale ${UXD_LANGUAGE_TARGETS})
 
 # --- the test mail system, for the tests and the demo --------------------------------
 add_subdirectory(testmail)

@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <set>
 
 namespace {
 
@@ -151,6 +152,28 @@ bool parseListArguments(const std::vector<std::string> &list, ListArguments &arg
             return false;
         }
         arguments.haveLanguage = true;
+    }
+    return true;
+}
+
+bool parseCheckArguments(const std::vector<std::string> &list, CheckArguments &arguments, std::string &error) {
+    Words words(list);
+    std::set<std::string> given;
+    while (words.more()) {
+        const std::string &word = words.take();
+        std::string value;
+        if (word != "--profile" && word != "--password" && word != "--name") {
+            error = "check has no argument " + word;
+            return false;
+        }
+        if (!given.insert(word).second) {
+            error = word + " is given twice";
+            return false;
+        }
+        if (!words.takeValue(word, value, error)) return false;
+        if (word == "--profile") arguments.profile = value;
+        else if (word == "--password") arguments.password = value;
+        else arguments.name = value;
     }
     return true;
 }

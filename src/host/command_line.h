@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,11 @@ struct SendArguments {
     std::vector<std::string> files;
 };
 
+struct CheckArguments {
+    std::string profile, password;  // empty: not given, as the plug-in passes them
+    std::optional<std::string> name;
+};
+
 struct ListArguments {
     bool haveLanguage = false;
     uint32_t language = 0;
@@ -29,3 +35,4 @@ bool parseLanguage(const std::string &text, uint32_t &language);
 // The words after the command; false with a one-line reason on a usage error.
 bool parseSendArguments(const std::vector<std::string> &words, SendArguments &arguments, std::string &error);
 bool parseListArguments(const std::vector<std::string> &words, ListArguments &arguments, std::string &error);
+bool parseCheckArguments(const std::vector<std::string> &words, CheckArguments &arguments, std::string &error);

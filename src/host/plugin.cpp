@@ -34,6 +34,7 @@ bool Plugin::load(const std::string &path, std::string &reason) {
            bind(library_, "UXDTermExportDestination", termExportDestination, reason) &&
            bind(library_, "UXDExportToDestination", exportToDestination, reason) &&
            bind(library_, "UXDEncodeDestinationOptions", encodeDestinationOptions, reason) &&
+           bind(library_, "UXDDecodeDestinationOptions", decodeDestinationOptions, reason) &&
            bind(library_, "UXDDestinationOptionsW2A", destinationOptionsW2A, reason) &&
            bind(library_, "UXDFreeDestinationOptions", freeDestinationOptions, reason);
 }

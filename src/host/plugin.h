@@ -30,6 +30,7 @@ public:
     decltype(&UXDTermExportDestination) termExportDestination = nullptr;
     decltype(&UXDExportToDestination) exportToDestination = nullptr;
     decltype(&UXDEncodeDestinationOptions) encodeDestinationOptions = nullptr;
+    decltype(&UXDDecodeDestinationOptions) decodeDestinationOptions = nullptr;
     decltype(&UXDDestinationOptionsW2A) destinationOptionsW2A = nullptr;
     decltype(&UXDFreeDestinationOptions) freeDestinationOptions = nullptr;
 

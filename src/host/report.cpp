@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "console_text.h"
+#include "explanations.h"
 #include "plugin.h"
 #include "usage.h"
 
@@ -24,6 +25,8 @@ const char *codeMeaning(int code) {
 int reportFailure(const std::string &what, int code, const char *text) {
     std::string line = "uxdsend: " + what + " failed with code " + std::to_string(code) + " (" + codeMeaning(code) + ")";
     if (text && *text) line += std::string(": ") + text;
+    std::string advice = explainFailure(code, text);
+    if (!advice.empty()) line += "\nuxdsend: " + advice;
     writeText(stderr, line + "\n");
     return code;
 }

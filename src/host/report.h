@@ -13,7 +13,8 @@ constexpr int kUsageError = 64;  // as sysexits' EX_USAGE
 // A few words for each UXD code, for the error line.
 const char *codeMeaning(int code);
 
-// "uxdsend: WHAT failed with code N (meaning): TEXT" on standard error; returns `code`.
+// "uxdsend: WHAT failed with code N (meaning): TEXT" on standard error, and for a well-known
+// failure a second line on what it means and what to try; returns `code`.
 int reportFailure(const std::string &what, int code, const char *text);
 
 // The same with the plug-in's own text: UXDGetErrorText(job), or UXDGetErrorText(NULL)

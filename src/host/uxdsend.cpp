@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "check_command.h"
 #include "command_line.h"
 #include "console_text.h"
 #include "plugin.h"
@@ -73,5 +74,6 @@ int main(int argc, char **argv) {
     if (command == "list") return listCommand(pluginPath, words);
     if (command == "version") return versionCommand(pluginPath, words);
     if (command == "send") return sendCommand(pluginPath, words);
+    if (command == "check") return checkCommand(pluginPath, words);
     return usageError("unknown command '" + command + "'");
 }

@@ -13,6 +13,7 @@
 #include "mail_fixture.h"
 #include "recipient.h"
 #include "resource_ids.h"
+#include "screenshot.h"
 #include "send_mail_dialog.h"
 #include "simple_mapi.h"
 #include "test_paths.h"
@@ -36,38 +37,6 @@ HWND findDialog(DWORD thread, HWND skip) {
         return s->second = window, FALSE;
     }, reinterpret_cast<LPARAM>(&s));
     return s.second;
-}
-
-// The whole dialog, frame included, written as a 32-bit .bmp; how many colours it holds, 0 when
-// it could not be saved.
-size_t saveBitmap(HWND window, const std::string &path) {
-    // Copied from the window's own surface, freshly painted: Wine's PrintWindow leaves the
-    // controls out, and the screen's DC does not hold other windows' pixels.
-    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    Sleep(200);
-    RECT client, frame;
-    GetWindowRect(window, &frame);
-    client = {0, 0, frame.right - frame.left, frame.bottom - frame.top};
-    POINT origin = {0, 0};
-    LONG width = client.right, height = client.bottom;
-    BITMAPINFOHEADER header = {sizeof header, width, height, 1, 32, BI_RGB, DWORD(width * height * 4), 0, 0, 0, 0};
-    std::vector<DWORD> pixels(width * height);
-    HDC screen = GetWindowDC(window), memory = CreateCompatibleDC(screen);
-    HBITMAP picture = CreateCompatibleBitmap(screen, width, height);
-    HGDIOBJ before = SelectObject(memory, picture);
-    bool copied = BitBlt(memory, 0, 0, width, height, screen, origin.x, origin.y, SRCCOPY);
-    SelectObject(memory, before);  // GetDIBits wants the picture deselected
-    copied = copied && GetDIBits(memory, picture, 0, height, pixels.data(), reinterpret_cast<BITMAPINFO *>(&header),
-                                 DIB_RGB_COLORS) == height;
-    DeleteObject(picture), DeleteDC(memory), ReleaseDC(window, screen);
-    for (DWORD &pixel : pixels) pixel |= 0xFF000000;  // opaque: viewers read a zero alpha as transparent
-    DWORD offset = sizeof(BITMAPFILEHEADER) + sizeof header;
-    BITMAPFILEHEADER file = {0x4D42, offset + header.biSizeImage, 0, 0, offset};
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char *>(&file), sizeof file)
-        .write(reinterpret_cast<const char *>(&header), sizeof header)
-        .write(reinterpret_cast<const char *>(pixels.data()), header.biSizeImage);
-    return copied && out.good() ? std::set<DWORD>(pixels.begin(), pixels.end()).size() : 0;
 }
 
 // The dialog runs its modal loop on the test's thread, so the user is played from another.

@@ -11,6 +11,7 @@
 
 #include "test_mail.h"
 #include "test_paths.h"
+#include "uxdsend_run.h"
 #include "uxdmapi.h"
 
 namespace {
@@ -43,33 +44,12 @@ protected:
         std::ofstream(folder + "data.csv", std::ios::binary) << "region,units\r\nNorth,1240\r\n";
     }
 
-    // The exit status of uxdsend.exe run in the test mail folder, each argument quoted; what it
-    // wrote on standard error is left in `err`.
+    // The exit status of uxdsend.exe run in the test mail folder; what it wrote on standard
+    // error is left in `err`.
     DWORD run(const Words &arguments) {
-        std::string command = "\"" + binFile("uxdsend.exe") + "\"", errPath = folder + "stderr.txt";
-        for (const std::string &argument : arguments) command += " \"" + argument + "\"";
-        SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-        HANDLE errFile =
-            CreateFileA(errPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
-        STARTUPINFOA startup = {};
-        startup.cb = sizeof startup;
-        startup.dwFlags = STARTF_USESTDHANDLES, startup.hStdError = errFile;
-        PROCESS_INFORMATION process = {};
-        DWORD status = 0xBAD;
-        if (CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, folder.c_str(), &startup,
-                           &process)) {
-            if (WaitForSingleObject(process.hProcess, 120000) == WAIT_TIMEOUT) {
-                ADD_FAILURE() << command << " was still running after two minutes";
-                TerminateProcess(process.hProcess, status);
-            }
-            GetExitCodeProcess(process.hProcess, &status);
-            CloseHandle(process.hThread), CloseHandle(process.hProcess);
-        } else {
-            ADD_FAILURE() << "cannot start " << command << " (" << GetLastError() << ")";
-        }
-        CloseHandle(errFile);
-        err = readFile(errPath);
-        return DeleteFileA(errPath.c_str()), status;
+        UxdsendRun done = runUxdsend(arguments, folder);
+        err = done.err;
+        return done.status;
     }
 
     Words messages() const {  // the .eml files, in the order sent
@@ -112,7 +92,8 @@ TEST_F(Send, FailureExitsWithThePluginsCodeAndSaysWhyOnStandardError) {
         std::vector<std::string> said;
     } cases[] = {
         {{"send", "--to", "archer", report, "missing.pdf"}, DWORD(UXD_E_INVALID_ARGUMENT), {"missing.pdf", "code 5"}},
-        {{"send", "--to", "nobody at all", report}, DWORD(-1), {"UXDInitExportDestination", "code -1"}},
+        {{"send", "--to", "nobody at all", report}, DWORD(-1),
+         {"UXDInitExportDestination", "code -1", "\nuxdsend: 0x8004010F: no address-book entry matches"}},
         {{"send", "--lang", "0x0407", "--to", "nobody at all", report}, DWORD(-1), {"wurde"}},  // German
     };
     for (const auto &c : cases) {
@@ -198,7 +179,7 @@ TEST_F(Send, UsageErrorsExit64AndTouchNoMail) {
     for (const Words &arguments :
          {Words{"send", "--to", "archer"}, Words{"send", "--dialog", "--to", "archer", "r.pdf"},
           Words{"send", "--lang", "german", "r.pdf"}, Words{"send", "--options", "s.opt", "--wide", "r.pdf"},
-          Words{"send", "--to"}, Words{"mail"}}) {
+          Words{"send", "--to"}, Words{"mail"}, Words{"check", "--name"}, Words{"check", "--to", "ann"}}) {
         EXPECT_EQ(run(arguments), 64u) << testing::PrintToString(arguments);
         EXPECT_NE(err.find("usage:"), std::string::npos) << "expected a usage text, got: " << err;
     }

@@ -42,7 +42,7 @@ TEST_F(Session, TextsComeFromTheFirstSourceThatHasThem) {
         {"German library, in code page 1252", fallback, 0x0407, IDS_NO_MATCH, 255,
          "F\xFCr <%s> wurde keine \xDC" "bereinstimmung gefunden."},
         {"primary language's library", fallback, 0x0C07, IDS_MAPI_CAPTION, 255, "MAPI-Ziel"},
-        {"no library: the module's", fallback, 0x040C, IDS_MAPI_CAPTION, 255, "MAPI Destination"},
+        {"no library: the module's", fallback, 0x0413, IDS_MAPI_CAPTION, 255, "MAPI Destination"},
         {"missing from the library: the module's", fallback, 0x0600, IDS_NO_MATCH, 255,
          "No match could be found for <%s>."},
         {"missing everywhere", fallback, 0x0409, 4242, 255, ""},

@@ -1,0 +1,236 @@
+// The resource libraries as a user of each language meets them: every text translated with
+// its placeholders kept, the catalogue in the language, and the Send Mail dialog drawn on
+// Wine's display with no label cut off (a picture of each is left in the bin folder).
+// Runs twice: in an English process (code page 1252), and as languages_tests_ja in a Japanese
+// one (code page 932) for the Japanese cases.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <cwctype>
+#include <regex>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "resource_ids.h"
+#include "rmlocale.h"
+#include "screenshot.h"
+#include "test_paths.h"
+#include "uxdmapi.h"
+
+namespace {
+
+struct Language {
+    LANGID id;
+    const char *library;  // the file that must serve it
+    const wchar_t *caption;
+};
+
+const Language kEuropean[] = {
+    {0x0407, "pelmo0407.dll", L"E-Mail senden"},     {0x040C, "pelmo040C.dll", L"Envoyer un message"},
+    {0x040A, "pelmo040A.dll", L"Enviar correo"},     {0x0C0A, "pelmo040A.dll", L"Enviar correo"},
+    {0x080A, "pelmo040A.dll", L"Enviar correo"},     {0x0410, "pelmo0410.dll", L"Invia messaggio"},
+};
+const Language kJapanese = {0x0411, "pelmo0411.dll", L"\u30E1\u30FC\u30EB\u306E\u9001\u4FE1"};  // メールの送信
+
+const UINT kFirstText = IDS_DESTINATION_NAME, kLastText = IDS_DESTINATION_DESCRIPTION;
+
+std::wstring loadWide(HMODULE module, UINT id) {
+    const wchar_t *text = nullptr;
+    int length = LoadStringW(module, id, reinterpret_cast<LPWSTR>(&text), 0);  // read in place
+    return length > 0 ? std::wstring(text, length) : std::wstring();
+}
+
+std::string ansi(const std::wstring &text) {
+    std::string out(text.size() * 2 + 1, '\0');
+    int length = WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, &out[0], static_cast<int>(out.size()), nullptr, nullptr);
+    out.resize(length > 0 ? length - 1 : 0);
+    return out;
+}
+
+std::string narrow(const std::wstring &text) {  // for failure messages: UTF-8
+    std::string out(text.size() * 4 + 1, '\0');
+    int length = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, &out[0], static_cast<int>(out.size()), nullptr, nullptr);
+    out.resize(length > 0 ? length - 1 : 0);
+    return out;
+}
+
+// "%s", "%u", ... in the order the text uses them: a translation must keep them as they were.
+std::vector<std::string> placeholders(const std::wstring &text) {
+    std::string utf8 = narrow(text);
+    std::regex conversion("%[-+ #0-9.]*[a-zA-Z%]");
+    std::vector<std::string> found;
+    for (std::sregex_iterator at(utf8.begin(), utf8.end(), conversion), end; at != end; ++at) found.push_back(at->str());
+    return found;
+}
+
+struct DataFile {
+    explicit DataFile(const char *name)
+        : module(LoadLibraryExA(binFile(name).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE)) {}
+    ~DataFile() { if (module) FreeLibrary(module); }
+    HMODULE module;
+};
+
+void checkTranslation(const Language &language) {
+    SCOPED_TRACE(language.library);
+    DataFile library(language.library);
+    ASSERT_TRUE(library.module) << "cannot open " << language.library;
+    for (UINT id = kFirstText; id <= kLastText; ++id) {
+        std::wstring english = loadWide(GetModuleHandleW(nullptr), id), text = loadWide(library.module, id);
+        EXPECT_FALSE(text.empty()) << "text " << id << " is missing";
+        EXPECT_EQ(placeholders(text), placeholders(english)) << "text " << id << ": \"" << narrow(text) << "\"";
+        if (id != IDS_DESTINATION_NAME) {
+            EXPECT_NE(text, english) << "text " << id << " is not translated";
+        }
+    }
+}
+
+// The catalogue through the plug-in, as a host asks for it.
+class Catalogue {
+public:
+    Catalogue() : dll_(LoadLibraryExA(binFile("uxdmapi.dll").c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH)) {
+        if (dll_) started_ = proc<UXDInitializeProc>("UXDInitialize")(0) == UXD_SUCCESS;
+    }
+    ~Catalogue() {
+        if (!dll_) return;
+        proc<UXDTerminateProc>("UXDTerminate")();
+        FreeLibrary(dll_);
+    }
+    bool started() const { return started_; }
+    std::string description(uint32_t language) const {
+        UXDDestinationCatalogue *catalogue = proc<UXDGetExportDestinationsExProc>("UXDGetExportDestinationsEx")(language);
+        return catalogue && catalogue->entryCount == 1 ? catalogue->entries[0]->description : "(no catalogue)";
+    }
+
+private:
+    template <class F> F proc(const char *name) const {
+        return reinterpret_cast<F>(reinterpret_cast<void *>(GetProcAddress(dll_, name)));
+    }
+    HMODULE dll_;
+    bool started_ = false;
+};
+
+void checkCatalogue(const Catalogue &catalogue, const Language &language) {
+    DataFile library(language.library);
+    ASSERT_TRUE(library.module) << language.library;
+    EXPECT_EQ(catalogue.description(language.id), ansi(loadWide(library.module, IDS_DESTINATION_DESCRIPTION)))
+        << "language 0x" << std::hex << language.id << " from " << language.library;
+}
+
+// The dialog of a language, shown without a job: only its template is looked at.
+class ShownDialog {
+public:
+    explicit ShownDialog(LANGID language) : session_(RMInitResMgrSession(GetModuleHandleW(nullptr), 0, L"pelmo%L.%X", 1)) {
+        HINSTANCE from = RMGetResDLLInstance(session_, language, nullptr);
+        window = CreateDialogParamW(from, L"MAPI_SPOOLER", nullptr, [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; }, 0);
+        if (window) ShowWindow(window, SW_SHOW), UpdateWindow(window);
+    }
+    ~ShownDialog() {
+        if (window) DestroyWindow(window);
+        RMTermResMgrSession(session_);
+    }
+    HWND window = nullptr;
+
+private:
+    RMSESSION session_;
+};
+
+std::wstring windowText(HWND window) {
+    wchar_t text[256] = L"";
+    GetWindowTextW(window, text, 256);
+    return text;
+}
+
+// Room a push button leaves around its text: the 3-D edge and the focus rectangle on each side.
+int buttonMargin() { return 2 * (GetSystemMetrics(SM_CXEDGE) + 2); }
+
+// Every label and button text drawn in the control's own font must fit its control on one
+// line; each accelerator letter is used once.
+void checkLabelsFit(HWND dialog) {
+    std::set<wchar_t> accelerators;
+    int labelled = 0;
+    for (HWND control = GetWindow(dialog, GW_CHILD); control; control = GetWindow(control, GW_HWNDNEXT)) {
+        std::wstring text = windowText(control);
+        if (text.empty()) continue;
+        ++labelled;
+        wchar_t kind[16] = L"";
+        GetClassNameW(control, kind, 16);
+        HDC dc = GetDC(control);
+        HGDIOBJ before = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(control, WM_GETFONT, 0, 0)));
+        RECT needed = {0, 0, 0, 0}, room;
+        DrawTextW(dc, text.c_str(), -1, &needed, DT_CALCRECT | DT_SINGLELINE);  // '&' takes no room
+        std::vector<WORD> glyphs(text.size());
+        GetGlyphIndicesW(dc, text.c_str(), static_cast<int>(text.size()), glyphs.data(), GGI_MARK_NONEXISTING_GLYPHS);
+        SelectObject(dc, before), ReleaseDC(control, dc);
+        EXPECT_EQ(std::count(glyphs.begin(), glyphs.end(), WORD(0xFFFF)), 0)
+            << "\"" << narrow(text) << "\" has characters that its font cannot draw";
+        GetClientRect(control, &room);
+        int margin = lstrcmpiW(kind, L"Button") ? 0 : buttonMargin();
+        EXPECT_LE(needed.right + margin, room.right) << "\"" << narrow(text) << "\" is cut off: it needs "
+                                                     << needed.right + margin << " pixels, its " << narrow(kind)
+                                                     << " has " << room.right;
+        EXPECT_LE(needed.bottom, room.bottom) << "\"" << narrow(text) << "\" is cut off at the bottom";
+        size_t amp = text.find(L'&');
+        if (amp != std::wstring::npos && amp + 1 < text.size()) {
+            EXPECT_TRUE(accelerators.insert(static_cast<wchar_t>(std::towupper(text[amp + 1]))).second)
+                << "accelerator of \"" << narrow(text) << "\" is used twice";
+        }
+    }
+    EXPECT_EQ(labelled, 8) << "four buttons and four labels";
+}
+
+void checkDialog(const Language &language) {
+    SCOPED_TRACE(testing::Message() << "language 0x" << std::hex << language.id);
+    ShownDialog shown(language.id);
+    ASSERT_TRUE(shown.window) << "no MAPI_SPOOLER dialog, error " << GetLastError();
+    EXPECT_EQ(windowText(shown.window), language.caption);
+    checkLabelsFit(shown.window);
+    char name[64];
+    wsprintfA(name, "send_mail_dialog_%04X.bmp", language.id);
+    EXPECT_GT(saveBitmap(shown.window, binFile(name)), 2u) << "no picture of text and controls in " << name;
+}
+
+}  // namespace
+
+TEST(European, EveryTextIsTranslatedWithItsPlaceholdersInOrder) {
+    for (const Language &language : kEuropean) checkTranslation(language);
+}
+
+TEST(European, CatalogueComesInEachLanguageAndSpanishForEverySortOrder) {
+    Catalogue catalogue;
+    ASSERT_TRUE(catalogue.started()) << "UXDInitialize failed";
+    for (const Language &language : kEuropean) checkCatalogue(catalogue, language);
+    EXPECT_EQ(catalogue.description(0x0409), ansi(loadWide(GetModuleHandleW(nullptr), IDS_DESTINATION_DESCRIPTION)));
+}
+
+TEST(European, DialogLabelsFitTheirControls) {
+    checkDialog({0x0409, nullptr, L"Send Mail"});
+    for (const Language &language : kEuropean)
+        if (language.id != 0x080A && language.id != 0x0C0A) checkDialog(language);
+}
+
+// From here on the process runs with the Japanese locale (languages_tests_ja).
+TEST(Japanese, TextsComeOutInCodePage932AndTheUsersLanguageFindsThem) {
+    ASSERT_EQ(GetACP(), 932u) << "run with a Japanese locale";
+    checkTranslation(kJapanese);
+    RMSESSION session = RMInitResMgrSession(GetModuleHandleW(nullptr), 0, L"pelmo%L.%X", 1);
+    char text[256];
+    const char ambiguous[] = "<%s> \x82\xCD\x82\xA0\x82\xA2\x82\xDC\x82\xA2\x82\xC5\x82\xB7\x81\x42";  // はあいまいです。
+    for (WORD language : {WORD(0x0411), WORD(0x0400)}) {
+        RMLoadStringA(session, language, IDS_AMBIGUOUS, text, 255);
+        EXPECT_STREQ(text, ambiguous) << "language 0x" << std::hex << language;
+    }
+    EXPECT_EQ(RMGetResDLLInstance(session, 0x0400, nullptr), RMGetResDLLInstance(session, 0x0411, nullptr))
+        << "the user's language is Japanese";
+    RMTermResMgrSession(session);
+    Catalogue catalogue;
+    ASSERT_TRUE(catalogue.started()) << "UXDInitialize failed";
+    checkCatalogue(catalogue, kJapanese);
+    EXPECT_EQ(catalogue.description(0x0400).find('?'), std::string::npos) << "every character has its code in 932";
+}
+
+TEST(Japanese, DialogLabelsFitTheirControls) {
+    ASSERT_EQ(GetACP(), 932u) << "run with a Japanese locale";
+    checkDialog(kJapanese);
+}
