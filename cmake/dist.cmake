@@ -7,9 +7,8 @@ find_program(UXD_OBJCOPY x86_64-w64-mingw32-objcopy REQUIRED)
 
 # What ships, by name: every binary gets the version record and, in a split build, its
 # debug information moved into NAME.debug beside it.
-set(UXD_SHIPPED uxdmapi rmlocale uxdsend)
-get_property(UXD_RESOURCE_LIBRARIES GLOBAL PROPERTY UXD_RESOURCE_LIBRARIES)
-list(APPEND UXD_SHIPPED ${UXD_RESOURCE_LIBRARIES})
+# (The tests' own resource library is not among them.)
+set(UXD_SHIPPED uxdmapi rmlocale uxdsend ${UXD_LANGUAGE_TARGETS})
 
 foreach(target IN LISTS UXD_SHIPPED)
   if(UXD_SPLIT_DEBUG)

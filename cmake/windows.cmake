@@ -31,7 +31,6 @@ function(uxd_resource_library name rc)
   set_target_properties(${name} PROPERTIES PREFIX "" LINKER_LANGUAGE C)
   target_include_directories(${name} PRIVATE ${UXD_VERSION_INCLUDES})
   target_link_options(${name} PRIVATE -nostdlib -Wl,--entry=0)
-  set_property(GLOBAL APPEND PROPERTY UXD_RESOURCE_LIBRARIES ${name})  # they ship
 endfunction()
 # One per language beside the module's own English: German, French, Spanish (found for both
 # sort orders through the primary language), Italian, Japanese.

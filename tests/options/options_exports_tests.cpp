@@ -1,8 +1,6 @@
 // A job's options handed back to the host: gathering the recipients, the encoded block and
-// the decoded record, and the conversions with the system's own code page and out of memory.
-#include <functional>
-
-#include "allocation_sweep.h"
+// the decoded record, and the conversions with the system's own code page. (The conversions
+// out of memory: the allocation-failure fuzz target, natively.)
 #include "byte_fields.h"
 #include "encoded_options.h"
 #include "gather_recipients.h"
@@ -112,60 +110,4 @@ TEST_F(JobOptions, LatinTextSurvivesTheRoundTripThroughUtf16) {
     EXPECT_STREQ(b + at<uint64_t>(b, at<uint64_t>(b, 44) + 8), "J\xFCrgen");
     UXDFreeDestinationOptions(0, reinterpret_cast<MAPIDestinationOptions *>(wide));
     UXDFreeDestinationOptions(0, back);
-}
-
-// Each allocation of each conversion fails in turn: 2, or in a pointer-form result a string
-// left null; the result otherwise the clean run's, nothing left behind, and freeing a result
-// allocates nothing.
-TEST(Conversions, EachFailingAllocationGivesTwoOrAMissingString) {
-    unsigned char eid[] = {0xA1, 0xA2, 0xA3, 0xA4};
-    UXDRecipDesc rows[] = {{0, MAPI_TO, const_cast<char *>("Ann Archer"), const_cast<char *>("SMTP:ann@example.com"), 4, eid},
-                           {0, MAPI_CC, const_cast<char *>("Bob"), nullptr, 0, nullptr}};
-    const char *texts[kOptionTextCount] = {"Ann Archer", "Bob", "", "Sales", "The figures.", nullptr, "s3cret"};
-    MAPIDestinationOptions pointers = {};
-    pointers.structSize = 70, pointers.nRecipients = 2, pointers.recipients = rows;
-    for (int i = 0; i < kOptionTextCount; ++i) writeField<const char *>(&pointers, kOptionTextField[i], texts[i]);
-    unsigned char *flat = nullptr;
-    uint16_t size = 0;
-    ASSERT_EQ(encodeOptions(texts, rows, 2, &flat, &size), UXD_SUCCESS);
-    MAPIDestinationOptionsW *widePointers = nullptr, *wideFlat = nullptr;
-    ASSERT_EQ(UXDDestinationOptionsA2W(&pointers, &widePointers, nullptr), UXD_SUCCESS);
-    ASSERT_EQ(UXDDestinationOptionsA2W(reinterpret_cast<MAPIDestinationOptions *>(flat), &wideFlat, nullptr), UXD_SUCCESS);
-
-    using Convert = std::function<UXDResult(void **)>;
-    const struct { const char *path; Convert convert; bool flatResult, wideResult; } cases[] = {
-        {"A2W, pointer form", [&](void **r) { return UXDDestinationOptionsA2W(&pointers, reinterpret_cast<MAPIDestinationOptionsW **>(r), nullptr); }, false, true},
-        {"A2W, flat", [&](void **r) { return UXDDestinationOptionsA2W(reinterpret_cast<MAPIDestinationOptions *>(flat), reinterpret_cast<MAPIDestinationOptionsW **>(r), nullptr); }, true, true},
-        {"W2A, pointer form", [&](void **r) { return UXDDestinationOptionsW2A(widePointers, reinterpret_cast<MAPIDestinationOptions **>(r), nullptr); }, false, false},
-        {"W2A, flat", [&](void **r) { return UXDDestinationOptionsW2A(wideFlat, reinterpret_cast<MAPIDestinationOptions **>(r), nullptr); }, true, false},
-    };
-    for (const auto &c : cases) {
-        RecordSnapshot clean;
-        std::string cleanBytes;
-        auto scenario = [&](SweepRun &run) {
-            SweepOutcome outcome;
-            void *result = nullptr;
-            run.arm();
-            outcome.code = c.convert(&result);
-            run.disarm();
-            outcome.expect((outcome.code == UXD_SUCCESS) == (result != nullptr), "a result exactly on success");
-            if (result && c.flatResult) {
-                std::string bytes(static_cast<char *>(result), readField<uint16_t>(result, kFlatSizeField));
-                if (cleanBytes.empty()) cleanBytes = bytes;
-                outcome.expect(bytes == cleanBytes, "the block differs from the clean run's");
-            } else if (result) {
-                RecordSnapshot got = snapshotRecord(result, c.wideResult);
-                if (clean.strings.empty()) clean = got;
-                compareRecords(got, clean, Degradation::ConvertedStringMissing, outcome);
-            }
-            allocation_fault::failAt(0);
-            UXDFreeDestinationOptions(0, static_cast<MAPIDestinationOptions *>(result));
-            outcome.expect(allocation_fault::attempts() == 0, "freeing a record allocated");
-            return outcome;
-        };
-        EXPECT_EQ(sweepAllocations(c.path, {Degradation::ConvertedStringMissing}, scenario).unexpected, 0u);
-    }
-    UXDFreeDestinationOptions(0, reinterpret_cast<MAPIDestinationOptions *>(widePointers));
-    UXDFreeDestinationOptions(0, reinterpret_cast<MAPIDestinationOptions *>(wideFlat));
-    release(flat);
 }

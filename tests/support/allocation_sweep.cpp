@@ -19,7 +19,6 @@ const struct {
     {Degradation::SpareErrorText, "spare error text", "setError cannot copy its text: the job's spare buffer keeps it whole"},
     {Degradation::DecodedStringMissing, "decoded string",
      "a string copy of a decoded record fails: that field is null, the job itself is unchanged"},
-    {Degradation::ConvertedStringMissing, "converted string", "a string or entry identifier of a pointer-form conversion cannot be had: that field is null"},
     {Degradation::AddressBookCopyFailed, "address book E_FAIL",
      "the address book's answer cannot be copied: E_FAIL, reported as -1 with its text; nothing is sent"},
     {Degradation::DialogCommandFailed, "dialog command",

@@ -19,7 +19,6 @@ enum class Degradation {
     AttachmentUnnamed,       // an attachment's display name
     SpareErrorText,          // setError's copy of its text
     DecodedStringMissing,    // a string of UXDDecodeDestinationOptions' record
-    ConvertedStringMissing,  // a string of a pointer-form conversion's record
     AddressBookCopyFailed,   // the address book's answer: E_FAIL
     DialogCommandFailed,     // a command inside the Send Mail dialog
 };

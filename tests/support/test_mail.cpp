@@ -6,17 +6,6 @@
 #include <regex>
 
 namespace {
-std::string makeFolder() {
-    char temp[MAX_PATH];
-    GetTempPathA(MAX_PATH, temp);
-    static int made = 0;
-    std::string folder = std::string(temp) + "uxdtest-" + std::to_string(GetCurrentProcessId()) + "-" +
-                         std::to_string(++made) + "\\";
-    CreateDirectoryA(folder.c_str(), nullptr);
-    CreateDirectoryA((folder + "outbox").c_str(), nullptr);
-    return folder;
-}
-
 void removeFolder(const std::string &folder) {
     for (const char *sub : {"outbox\\", ""}) {
         WIN32_FIND_DATAA found;
@@ -30,6 +19,18 @@ void removeFolder(const std::string &folder) {
     }
     RemoveDirectoryA((folder + "outbox").c_str());
     RemoveDirectoryA(folder.c_str());
+}
+
+std::string makeFolder() {
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    static int made = 0;
+    std::string folder = std::string(temp) + "uxdtest-" + std::to_string(GetCurrentProcessId()) + "-" +
+                         std::to_string(++made) + "\\";
+    removeFolder(folder);  // Wine reuses process ids: a folder a killed run left must not pass for ours
+    CreateDirectoryA(folder.c_str(), nullptr);
+    CreateDirectoryA((folder + "outbox").c_str(), nullptr);
+    return folder;
 }
 }  // namespace
 
