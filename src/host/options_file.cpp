@@ -6,25 +6,11 @@
 #include <cstddef>
 #include <cstring>
 
+#include "file_handle.h"
 #include "owner_only.h"
 #include "uxdmapi.h"
 
 namespace {
-
-class File {
-public:
-    explicit File(HANDLE handle) : handle_(handle) {}
-    ~File() {
-        if (open()) CloseHandle(handle_);
-    }
-    File(const File &) = delete;
-    File &operator=(const File &) = delete;
-    bool open() const { return handle_ != INVALID_HANDLE_VALUE; }
-    HANDLE get() const { return handle_; }
-
-private:
-    HANDLE handle_;
-};
 
 std::string systemError(const std::string &what, const std::string &path, DWORD error) {
     return "cannot " + what + " " + path + " (system error " + std::to_string(error) + ")";
