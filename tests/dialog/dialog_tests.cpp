@@ -13,10 +13,8 @@
 #include "mail_fixture.h"
 #include "recipient.h"
 #include "resource_ids.h"
-#include "screenshot.h"
 #include "send_mail_dialog.h"
 #include "simple_mapi.h"
-#include "test_paths.h"
 
 using namespace uxd;
 using Texts = std::vector<std::string>;
@@ -205,22 +203,18 @@ TEST_F(SendMailDialog, CheckNamesRewritesToSendNeedsToAndMakesOneRecipientPerNam
         EXPECT_EQ(resolutions(), c.resolved) << "Send does not resolve checked names again";
     }
 }
-// Address on this program's path fills To and Cc; only Send hands the texts to the job, and
-// leaves a picture of the dialog in the bin folder.
+// Address on this program's path fills To and Cc; only Send hands the texts to the job.
 TEST_F(SendMailDialog, AddressFillsToAndCcAndOnlySendKeepsTheTexts) {
-    struct Case { const char *pick, *to, *cc, *wantTo, *wantCc; bool send; uint32_t language; const char *caption; };
+    struct Case { const char *pick, *to, *cc, *wantTo, *wantCc; bool send; };
     const char *both = "Ann Archer:1,Bob Carter:2";
-    const Case cases[] = {{both, "", "", "Ann Archer", "Bob Carter", true, 0x0409, "Send Mail"},
-                          {both, "Ghost", "", "Ann Archer", "Bob Carter", false, 0x0407, "E-Mail senden"},
-                          {"cancel", "Ghost", "Anna Baker", "Ghost", "Anna Baker", false, 0x0409, "Send Mail"}};
+    const Case cases[] = {{both, "", "", "Ann Archer", "Bob Carter", true},
+                          {both, "Ghost", "", "Ann Archer", "Bob Carter", false},
+                          {"cancel", "Ghost", "Anna Baker", "Ghost", "Anna Baker", false}};
     const char *function = useAddressBook() ? "Address" : "MAPIAddress", *message = "Attached.\r\n\r\nRegards";
-    std::string path = binFile(useAddressBook() ? "send_mail_dialog.bmp" : "send_mail_dialog_vista.bmp");
     for (const auto &c : cases) {
-        SCOPED_TRACE(std::string("pick=") + c.pick + " To=\"" + c.to + "\" Cc=\"" + c.cc + "\" " + c.caption);
+        SCOPED_TRACE(std::string("pick=") + c.pick + " To=\"" + c.to + "\" Cc=\"" + c.cc + "\"");
         mail->set("address", "pick", c.pick);
-        size_t colours = 0;
         EXPECT_EQ(show([&](Driver &d) {
-            EXPECT_EQ(textOf(d.dialog), c.caption) << "in the job's language";
             d.type(IDC_TO_BOX, c.to);
             d.type(IDC_CC_BOX, c.cc);
             d.type(IDC_SUBJECT_BOX, "Monthly sales report");
@@ -228,20 +222,16 @@ TEST_F(SendMailDialog, AddressFillsToAndCcAndOnlySendKeepsTheTexts) {
             EXPECT_EQ(d.press(IDC_ADDRESS), Texts{}) << "Address shows no message";
             EXPECT_EQ(d.read(IDC_TO_BOX), c.wantTo);
             EXPECT_EQ(d.read(IDC_CC_BOX), c.wantCc);
-            if (c.send) colours = saveBitmap(d.dialog, path);
             d.press(c.send ? IDOK : IDCANCEL);
-        }, c.language), c.send ? UXD_SUCCESS : UXD_E_CANCELLED);
+        }), c.send ? UXD_SUCCESS : UXD_E_CANCELLED);
         EXPECT_EQ(resolutions(), 0u) << "Address resolves nothing, and chosen names need no resolution";
         EXPECT_EQ(calls(function), 1u) << "one call of " << function << ", this program's path";
         EXPECT_STREQ(job->subjectText, c.send ? "Monthly sales report" : "");
         EXPECT_STREQ(job->messageText, c.send ? message : "");
-        EXPECT_EQ(colours > 2, c.send) << "expected a picture of text and controls in " << path << " only on Send, got "
-                                       << colours << " colours";
         if (c.send) {
             EXPECT_STREQ(job->ccText, c.wantCc);
         }
     }
-    RecordProperty("screenshot", path);
 }
 
 // Each allocation of a dialog session fails in turn, the user going on as a user would. Setup

@@ -1,7 +1,9 @@
 // libFuzzer: the calls a host makes with its options (encode, read back, the four conversions,
 // release) run once cleanly and once with the Nth allocation failing, N chosen by the input.
-// Every call must then give what the clean run gave, or code 2, or -- a pointer-form
-// conversion only -- a string or identifier left null; and nothing may be left behind.
+// The clean run must give back what the record holds (a host gets back the recipients it
+// stored, through UTF-16 and back). With the failure, every call must give what the clean run
+// gave, or code 2, or -- a pointer-form conversion only -- a string or identifier left null;
+// and nothing may be left behind.
 // Input: a 16-bit choice of N, then a record as fuzz_options.h reads it.
 #include <cstdint>
 #include <string>
@@ -71,6 +73,37 @@ void runPointers(const InputRecord &input, Run &run) {
     if (run.ansiPointers == UXD_SUCCESS) run.ansiRecord = contentOf(ansi.get(), TextWidth::Ansi);
 }
 
+Content contentOfBlock(const std::string &block, TextWidth width, const char *what) {
+    FlatBlockView view;
+    check(readFlatBlock(block.data(), width, &view) == UXD_SUCCESS, "%s does not read back", what);
+    return contentOf(view);
+}
+
+// What the clean run gave against what the record holds. A double-byte page may turn a lone
+// lead byte into '?', so there only presence survives the way back.
+void checkRoundTrip(const InputRecord &input, const Run &clean) {
+    const Content stored = storedInABlock(input.content), kept = keptInARecord(input.content);
+    uint64_t total = kHeaderSize + uint64_t(kEntrySize) * input.count();
+    auto add = [&](const Bytes &text) { total += text ? text->size() + 1 : 0; };
+    for (const Bytes &text : stored.texts) add(text);
+    for (const Entry &e : stored.entries) add(e.name), add(e.address), total += e.idSize;
+    check((clean.encoded == UXD_SUCCESS) == (total <= kMaxFlatSize), "encoding %llu bytes gave code %d",
+          (unsigned long long)total, clean.encoded);
+    const TextMatch back = input.doubleByte ? TextMatch::Presence : TextMatch::Exact;
+    if (clean.encoded == UXD_SUCCESS)
+        checkContent(stored, contentOfBlock(clean.block, TextWidth::Ansi, "the block"), TextMatch::Exact, false,
+                     "encoded block");
+    if (clean.widened == UXD_SUCCESS)
+        checkContent(stored, contentOfBlock(clean.wideBlock, TextWidth::Wide, "the wide block"), TextMatch::Presence,
+                     false, "wide block");
+    if (clean.narrowed == UXD_SUCCESS)
+        checkContent(stored, contentOfBlock(clean.ansiBlock, TextWidth::Ansi, "the block back"), back, false,
+                     "block back in ANSI");
+    if (clean.widePointers == UXD_SUCCESS)
+        checkContent(kept, clean.wideRecord, TextMatch::Presence, false, "pointer-form wide record");
+    if (clean.ansiPointers == UXD_SUCCESS) checkContent(kept, clean.ansiRecord, back, false, "record back in ANSI");
+}
+
 Run runAll(const InputRecord &input) {
     Run run;
     runFlat(input, run);
@@ -124,6 +157,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     const Run clean = runAll(input);
     const unsigned long attempts = allocation_fault::attempts();  // at least the pointer-form record
     check(allocation_fault::outstanding() == before, "the clean run left blocks behind");
+    checkRoundTrip(input, clean);
 
     const unsigned long n = 1 + choice % attempts;
     allocation_fault::failAt(n);

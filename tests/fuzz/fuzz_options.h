@@ -1,6 +1,5 @@
 // Options records built from fuzz bytes, and their content as a block or a converted record
-// gives it back, in one comparable shape. Shared by the round-trip and allocation-failure
-// targets, whose seeds tests/fuzz/make_corpus.py writes in the format described here.
+// gives it back, in one comparable shape, for the allocation-failure target, whose seeds tests/fuzz/make_corpus.py writes in the format described here.
 #pragma once
 
 #include <cstring>

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Writes the seed corpora of the fuzz targets into corpus/NAME beside this script (run from
 anywhere): for options, the reference flat blocks packed here field by field (independently
-of the C++ code) plus a double-byte one; for round_trip and allocation_failure, records in
+of the C++ code) plus a double-byte one; for allocation_failure, records in
 the input format of fuzz_options.h; for recipient_text, texts with capacities."""
 import os
 import struct
@@ -168,7 +168,6 @@ def write(target, seeds):
 
 def main():
     write("options", blocks())
-    write("round_trip", records())
     # The failing allocation's choice comes first: the first allocation, and a later one.
     write("allocation_failure", (("%s_%d" % (name, choice), struct.pack("<H", choice) + data)
                                  for name, data in records() for choice in (0, 7)))

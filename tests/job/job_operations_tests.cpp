@@ -128,24 +128,6 @@ static MAPIDestinationOptions *newOptions(uint16_t structSize, const char *to) {
     return options;
 }
 
-TEST_F(FreeDestinationOptions, NullPointerFormAndFlatBlockReleaseTheirBlocks) {
-    EXPECT_EQ(UXDFreeDestinationOptions(0, nullptr), 0) << "null is fine";
-    MAPIDestinationOptions *options = newOptions(70, "Ann; Bob");
-    options->password = duplicateText("secret");  // cc, bcc, subject and profile stay null
-    options->recipients[0].lpszName = duplicateText("Ann");  // no address, no entry identifier
-    options->recipients[1].lpszAddress = duplicateText("SMTP:ann@example.com");
-    options->recipients[1].ulEIDSize = 4;
-    options->recipients[1].lpEntryID = allocate(4);
-    EXPECT_EQ(UXDFreeDestinationOptions(7, options), 0) << "the first argument is not read";
-    EXPECT_EQ(allocation_fault::outstanding(), blocksBefore) << "pointer form leaked";
-
-    // Offsets stand where pointers would: freeing any of them would corrupt the heap.
-    auto *block = static_cast<unsigned char *>(allocateZeroed(81, 1));
-    const UXDEncodedOptionsHeader head = {70, 74, 75, 0, 0, 0, 1, 76, 0, 0, 81, 0, 0};  // to, cc, one entry
-    std::memcpy(block, &head, sizeof head);
-    EXPECT_EQ(UXDFreeDestinationOptions(0, reinterpret_cast<MAPIDestinationOptions *>(block)), 0);
-}
-
 TEST_F(FreeDestinationOptions, OlderLayoutFreesOnlyTheRecord) {
     MAPIDestinationOptions *options = newOptions(52, "Ann");
     char *to = options->toNames;

@@ -130,32 +130,6 @@ TEST(Options, FlatBlocksConvertByteForByte) {
     }
 }
 
-TEST(Options, PointerFormRecordsConvertWithANullSize) {
-    UXDWideChar name[] = {'A', 'n', 'n', 0};
-    UXDRecipDescW wideEntry{0, 1, name, nullptr, 0, nullptr};
-    MAPIDestinationOptionsW wideSource{70, nullptr, nullptr, nullptr, nullptr, nullptr, 1, &wideEntry, nullptr, nullptr, 0};
-    MAPIDestinationOptions *ansi = nullptr;
-    ASSERT_EQ(convertOptionsW2A(&wideSource, &ansi, nullptr), UXD_SUCCESS) << "wide to ANSI";
-    const Bytes got(reinterpret_cast<unsigned char *>(ansi), reinterpret_cast<unsigned char *>(ansi) + 70);
-    EXPECT_TRUE(sameBytes(with(Bytes(70, 0), {{0, 2, 70}, {42, 2, 1}, {44, 8, get(ansi, 44, 8)}}), got));
-    const UXDRecipDesc e = ansi->recipients[0];
-    EXPECT_STREQ(e.lpszName, "Ann");
-    EXPECT_TRUE(e.ulRecipClass == 1 && !e.lpszAddress && !e.ulEIDSize && !e.lpEntryID) << "class, address, identifier";
-    uxd::releaseOptionsRecord(ansi);
-
-    unsigned char id[4] = {9, 8, 7, 6};
-    UXDRecipDesc entry = recipient(0, 1, "Ann", nullptr, 4, id);
-    MAPIDestinationOptions source{70, nullptr, nullptr, nullptr, nullptr, nullptr, 1, &entry, nullptr, nullptr, 0};
-    MAPIDestinationOptionsW *wide = nullptr;
-    ASSERT_EQ(convertOptionsA2W(&source, &wide, nullptr), UXD_SUCCESS) << "ANSI to wide";
-    const UXDRecipDescW first = wide->recipients[0];
-    ASSERT_EQ(first.ulEIDSize, 4u);
-    EXPECT_NE(first.lpEntryID, static_cast<void *>(id)) << "the identifier is a copy of its own";
-    EXPECT_EQ(std::memcmp(first.lpEntryID, id, 4), 0);
-    uxd::releaseOptionsRecord(wide);
-    EXPECT_EQ(Bytes(id, id + 4), Bytes({9, 8, 7, 6})) << "freeing the result leaves the source's identifier";
-}
-
 TEST(Options, MalformedBlocksAreRefusedByTheReaderAndBothConversions) {
     // Each change is made to the ANSI and the UTF-16 form (k bytes a unit) of oneRecipient(k).
     using Change = std::function<void(Bytes &, std::size_t k)>;

@@ -1,4 +1,4 @@
-// rmlocale-1-0.dll: library names per language, and what a session hands out from the
+// rmlocale-1-0.dll: what a session hands out from the
 // libraries beside this program or, failing them, from the program's own resources.
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -9,21 +9,6 @@
 
 #include "resource_ids.h"
 #include "rmlocale.h"
-#include "session.h"
-
-TEST(PatternExpansion, ExpandsPlaceholdersAndKeepsTheRest) {
-    const struct { const wchar_t *pattern; LANGID language; const wchar_t *expected; } cases[] = {
-        {L"pelmo%L.%X", 0x0407, L"pelmo0407.dll"},
-        {L"r%L-%L", 0x0C0A, L"r0C0A-0C0A"},   // upper-case hex, every occurrence
-        {L"r%L", 0x0009, L"r0009"},           // always four digits
-        {L"100%%.%X", 0x0407, L"100%.dll"},
-        {L"%%L", 0x0407, L"%L"},              // an escaped % starts no placeholder
-        {L"a%Qb%", 0x0407, L"a%Qb%"},         // unknown and unfinished ones stay as written
-    };
-    for (const auto &c : cases)
-        EXPECT_EQ(rm::expandPattern(c.pattern, c.language), std::wstring(c.expected))
-            << "pattern \"" << c.pattern << "\" with language 0x" << std::hex << c.language;
-}
 
 class Session : public testing::Test {
 protected:
