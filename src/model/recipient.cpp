@@ -73,23 +73,11 @@ void releaseRecipDesc(MapiRecipDesc *descriptor) noexcept {
     release(descriptor);
 }
 
-bool RecipientTable::allocate(uint32_t count) noexcept {
-    reset(count, static_cast<MapiRecipDesc *>(allocateZeroed(count ? count : 1, sizeof(MapiRecipDesc))));
-    return rows_ != nullptr;
-}
-
 bool RecipientTable::copy(uint32_t count, const MapiRecipDesc *table) noexcept {
     if (!allocate(count)) return false;
     for (uint32_t i = 0; i < count; ++i)
-        if (!copyRecipientRow(table[i], rows_[i])) return false;  // the caller decides; the rows stay owned
+        if (!copyRecipientRow(table[i], rows()[i])) return false;  // the caller decides; the rows stay owned
     return true;
-}
-
-void RecipientTable::reset(uint32_t count, MapiRecipDesc *rows) noexcept {
-    for (uint32_t i = 0; rows_ && i < count_; ++i) releaseRecipientRow(rows_[i]);
-    release(rows_);
-    rows_ = rows;
-    count_ = rows ? count : 0;
 }
 
 UXDResult parseRecipients(MAPIDestination *job, const char *text, MAPIRecipient **head,

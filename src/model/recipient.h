@@ -7,8 +7,8 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <utility>
 
+#include "owned_block.h"
 #include "recipient_row.h"
 #include "slot_zero.h"
 #include "uxdmapi.h"
@@ -63,30 +63,11 @@ struct OwnedRow : MapiRecipDesc {
 };
 
 // A table of rows on the module's heap, each row owning its parts.
-class RecipientTable {
+class RecipientTable : public owned_array<MapiRecipDesc, releaseRecipientRow<MapiRecipDesc>> {
 public:
-    RecipientTable() noexcept = default;
-    RecipientTable(const RecipientTable &) = delete;
-    RecipientTable &operator=(const RecipientTable &) = delete;
-    ~RecipientTable() { reset(); }
-
-    // Room for `count` empty rows; false (and no table) when it cannot be had.
-    bool allocate(uint32_t count) noexcept;
     // A copy of every row of `table`; false when one of them could not be copied whole.
     bool copy(uint32_t count, const MapiRecipDesc *table) noexcept;
-    // Takes `rows` (module heap, each row owning its parts), releasing the table it had.
-    void reset(uint32_t count = 0, MapiRecipDesc *rows = nullptr) noexcept;
-    void swap(RecipientTable &other) noexcept {
-        std::swap(rows_, other.rows_);
-        std::swap(count_, other.count_);
-    }
-
-    MapiRecipDesc *rows() const noexcept { return rows_; }
-    uint32_t count() const noexcept { return count_; }
-
-private:
-    MapiRecipDesc *rows_ = nullptr;
-    uint32_t count_ = 0;
+    MapiRecipDesc *rows() const noexcept { return get(); }
 };
 
 // Deep copy on the module's heap: null when any part cannot be copied (nothing is left).

@@ -55,17 +55,17 @@ struct SourceText {
     bool packed = false;
 };
 
-SourceText fromFlat(const FlatText &text, TextWidth width) {
+inline SourceText fromFlat(const FlatText &text, TextWidth width) {
     if (!text.bytes) return SourceText();
     return {text.bytes, text.byteLength / std::size_t(width), true};
 }
 
-SourceText fromPointer(const char *text) {
+inline SourceText fromPointer(const char *text) {
     if (!text) return SourceText();
     return {text, std::strlen(text) + 1, false};
 }
 
-SourceText fromPointer(const UXDWideChar *text) {
+inline SourceText fromPointer(const UXDWideChar *text) {
     if (!text) return SourceText();
     std::size_t length = 0;
     while (text[length]) ++length;
@@ -73,7 +73,7 @@ SourceText fromPointer(const UXDWideChar *text) {
 }
 
 template <class T>
-bool reserve(T *&buffer, std::size_t &capacity, std::size_t count) {
+inline bool reserve(T *&buffer, std::size_t &capacity, std::size_t count) {
     if (count <= capacity) return true;
     releaseSecret(buffer);  // scratch may have held the password
     buffer = static_cast<T *>(allocateZeroed(count, sizeof(T)));

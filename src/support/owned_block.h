@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+#include <utility>
+
 #include "allocation.h"
 #include "raii.h"
 
@@ -28,38 +30,51 @@ public:
     operator T *() const noexcept { return this->get(); }
 };
 
-// An owned array of `count` owned texts, any of them null.
-class owned_texts {
+// An owned array of `count` zeroed items, each released by ReleaseItem before the array.
+template <class T, void (*ReleaseItem)(T &) noexcept>
+class owned_array {
 public:
-    owned_texts() noexcept = default;
-    owned_texts(const owned_texts &) = delete;
-    owned_texts &operator=(const owned_texts &) = delete;
-    ~owned_texts() { reset(); }
+    owned_array() noexcept = default;
+    owned_array(const owned_array &) = delete;
+    owned_array &operator=(const owned_array &) = delete;
+    ~owned_array() { reset(); }
 
-    // Room for `count` null texts; false (and no array) when it cannot be had.
-    bool allocate(uint16_t count) noexcept {
+    // Room for `count` zeroed items; false (and no array) when it cannot be had.
+    bool allocate(uint32_t count) noexcept {
         reset();
-        items_ = static_cast<char **>(allocateZeroed(count, sizeof(char *)));
+        items_ = static_cast<T *>(allocateZeroed(count, sizeof(T)));
         count_ = items_ ? count : 0;
         return items_ != nullptr;
     }
-    // Takes `text` for entry `index`, releasing the one it replaces.
-    void put(uint16_t index, char *text) noexcept {
-        release(items_[index]);
-        items_[index] = text;
-    }
-    operator char **() const noexcept { return items_; }
-    uint16_t count() const noexcept { return count_; }
-
-private:
     void reset() noexcept {
-        for (uint16_t i = 0; items_ && i < count_; ++i) release(items_[i]);
+        for (uint32_t i = 0; items_ && i < count_; ++i) ReleaseItem(items_[i]);
         release(items_);
         items_ = nullptr;
         count_ = 0;
     }
-    char **items_ = nullptr;
-    uint16_t count_ = 0;
+    void swap(owned_array &other) noexcept {
+        std::swap(items_, other.items_);
+        std::swap(count_, other.count_);
+    }
+    T *get() const noexcept { return items_; }
+    uint32_t count() const noexcept { return count_; }
+
+private:
+    T *items_ = nullptr;
+    uint32_t count_ = 0;
+};
+
+inline void releaseText(char *&text) noexcept { release(text); }
+
+// An owned array of owned texts, any of them null.
+class owned_texts : public owned_array<char *, releaseText> {
+public:
+    // Takes `text` for entry `index`, releasing the one it replaces.
+    void put(uint32_t index, char *text) noexcept {
+        release(get()[index]);
+        get()[index] = text;
+    }
+    operator char **() const noexcept { return get(); }
 };
 
 }  // namespace uxd
