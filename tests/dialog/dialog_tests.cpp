@@ -11,6 +11,7 @@
 #include "address_book.h"
 #include "allocation_sweep.h"
 #include "mail_fixture.h"
+#include "message_box.h"
 #include "recipient.h"
 #include "resource_ids.h"
 #include "send_mail_dialog.h"
@@ -22,31 +23,16 @@ using Texts = std::vector<std::string>;
 namespace {
 constexpr DWORD kPollMs = 5, kTimeoutMs = 10000;
 
-std::string textOf(HWND window) { char text[4096] = ""; return GetWindowTextA(window, text, sizeof text), text; }
-
-// A visible dialog of the thread other than `skip`: the Send Mail dialog, or a box over it.
-HWND findDialog(DWORD thread, HWND skip) {
-    std::pair<HWND, HWND> s = {skip, nullptr};
-    EnumThreadWindows(thread, [](HWND window, LPARAM context) -> BOOL {
-        auto *s = reinterpret_cast<std::pair<HWND, HWND> *>(context);
-        char name[16] = "";
-        GetClassNameA(window, name, sizeof name);
-        if (window == s->first || !IsWindowVisible(window) || strcmp(name, "#32770")) return TRUE;
-        return s->second = window, FALSE;
-    }, reinterpret_cast<LPARAM>(&s));
-    return s.second;
-}
-
 // The dialog runs its modal loop on the test's thread, so the user is played from another.
 struct Driver {
     explicit Driver(std::function<void(Driver &)> script) : thread_([this, script] {
         for (DWORD waited = 0; !dialog && !noDialog && waited < kTimeoutMs; waited += kPollMs)
-            if (!(dialog = findDialog(owner_, nullptr))) Sleep(kPollMs);
+            if (!(dialog = findDialog(owner_))) Sleep(kPollMs);
         if (!dialog) return;
         script(*this);
         // A script that stopped early (a failed assertion) must not leave the test hanging.
         for (DWORD waited = 0; isOpen() && waited < 2000; waited += kPollMs) Sleep(kPollMs);
-        if ((leftOpen = isOpen())) PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        if ((leftOpen = isOpen())) click(dialog, IDCANCEL);
     }) {}
 
     DWORD owner_ = GetCurrentThreadId();
@@ -55,7 +41,7 @@ struct Driver {
     std::atomic<bool> noDialog{false};  // set when the call returned without showing one
     std::thread thread_;
     void type(int box, const std::string &text) const { SetDlgItemTextA(dialog, box, text.c_str()); }
-    std::string read(int box) const { return textOf(GetDlgItem(dialog, box)); }
+    std::string read(int box) const { return windowText(GetDlgItem(dialog, box)); }
     // A key pressed and let go on the keyboard: it goes to the focus, as the user's would.
     void key(WORD virtualKey) const {
         INPUT input[2] = {};
@@ -80,13 +66,9 @@ struct Driver {
         for (DWORD waited = 0; !*done && waited < kTimeoutMs; waited += kPollMs, Sleep(kPollMs)) {
             HWND box = findDialog(owner_, dialog);
             if (!box) continue;
-            Sleep(50);  // let the box finish setting itself up
-            boxOwner = GetWindow(box, GW_OWNER);
-            EnumChildWindows(box, [](HWND child, LPARAM list) -> BOOL {
-                if (!textOf(child).empty()) reinterpret_cast<Texts *>(list)->push_back(textOf(child));
-                return TRUE;
-            }, reinterpret_cast<LPARAM>(&texts));
-            PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+            ShownBox shown = readBox(box);
+            texts.insert(texts.end(), shown.texts.begin(), shown.texts.end()), boxOwner = shown.owner;
+            click(box, IDOK);
             while (IsWindowVisible(box) && waited < kTimeoutMs) Sleep(kPollMs), waited += kPollMs;
         }
         EXPECT_TRUE(*done) << "button " << button << " still handled after " << kTimeoutMs << " ms";

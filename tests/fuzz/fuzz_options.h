@@ -1,5 +1,6 @@
-// Options records built from fuzz bytes, and their content as a block or a converted record
-// gives it back, in one comparable shape, for the allocation-failure target, whose seeds tests/fuzz/make_corpus.py writes in the format described here.
+// Options records built from fuzz bytes for the allocation-failure target, whose seeds
+// tests/fuzz/make_corpus.py writes in the format described here, and what a block or a
+// converted record keeps of them.
 #pragma once
 
 #include <cstring>
@@ -12,30 +13,12 @@
 #include "byte_fields.h"
 #include "flat_block.h"
 #include "fuzz_input.h"
+#include "record_content.h"
 #include "uxdmapi.h"
 
 namespace uxd_fuzz {
 
-using uxd::kOptionTextCount;
-using uxd::readField;
-using uxd::TextWidth;
-
-using Bytes = std::optional<std::string>;  // a string or identifier; nullopt: not given (null)
-
-struct Entry {
-    uint32_t reserved = 0;
-    uint32_t recipClass = 0;
-    Bytes name, address;
-    uint32_t idSize = 0;
-    Bytes id;  // nullopt: a null lpEntryID, whatever idSize says
-};
-
-// The seven texts and the table: what a record says, whichever form carries it. Text bytes
-// are kept as they are, without the terminator (two bytes a unit for UTF-16).
-struct Content {
-    Bytes texts[kOptionTextCount];
-    std::vector<Entry> entries;
-};
+using namespace uxd_test;
 
 // The input record, from the bytes: a flags byte (bit 0: the toy double-byte code page), the
 // seven texts, a count byte (255: 255 more than a following 16-bit value, up to 2047), then
@@ -142,83 +125,13 @@ inline Content keptInARecord(const Content &input) {
     return kept;
 }
 
-inline Bytes flatText(const uxd::FlatText &t, TextWidth width) {
-    if (!t.bytes) return std::nullopt;
-    return std::string(reinterpret_cast<const char *>(t.bytes), t.byteLength - std::size_t(width));
-}
-
-inline Content contentOf(const uxd::FlatBlockView &view) {
-    Content c;
-    for (int i = 0; i < kOptionTextCount; ++i) c.texts[i] = flatText(view.texts[i], view.width);
-    for (uint16_t i = 0; i < view.nRecipients; ++i) {
-        uxd::FlatEntry f = view.entry(i);
-        Bytes id;
-        if (f.entryId) id = std::string(reinterpret_cast<const char *>(f.entryId), f.ulEIDSize);
-        c.entries.push_back({f.ulReserved, f.ulRecipClass, flatText(f.name, view.width),
-                             flatText(f.address, view.width), f.ulEIDSize, id});
-    }
-    return c;
-}
-
-inline Bytes pointerText(const void *text, TextWidth width) {
-    if (!text) return std::nullopt;
-    const auto *bytes = static_cast<const char *>(text);
-    std::size_t length = 0;
-    if (width == TextWidth::Ansi) length = std::strlen(bytes);
-    else
-        while (bytes[length] || bytes[length + 1]) length += 2;
-    return std::string(bytes, length);
-}
-
-// A pointer-form record of either width: the ANSI and UTF-16 entries share one layout.
-inline Content contentOf(const void *record, TextWidth width) {
-    Content c;
-    for (int i = 0; i < kOptionTextCount; ++i)
-        c.texts[i] = pointerText(readField<const void *>(record, uxd::kOptionTextField[i]), width);
-    const auto *table = readField<const UXDRecipDesc *>(record, uxd::kTableField);
-    uint16_t count = readField<uint16_t>(record, uxd::kCountField);
-    check(count == 0 || table, "a record with %u entries and no table", count);
-    for (uint16_t i = 0; i < count; ++i) {
-        const UXDRecipDesc &r = table[i];
-        Bytes id;
-        if (r.lpEntryID) id = std::string(static_cast<const char *>(r.lpEntryID), r.ulEIDSize);
-        c.entries.push_back({r.ulReserved, r.ulRecipClass, pointerText(r.lpszName, width),
-                             pointerText(r.lpszAddress, width), r.ulEIDSize, id});
-    }
-    return c;
-}
-
-enum class TextMatch {
-    Exact,     // bytes for bytes
-    Presence,  // given or not: the text went through a page that need not give it back
-};
-
-// Compares `got` with `expected`, aborting on a difference. With `mayLose` a string or
-// identifier may be null where one was expected (what a pointer-form conversion does when its
-// own allocation fails). Returns how many were lost so.
+// Aborts on the first difference of `got` from `expected`; returns how many strings or
+// identifiers were lost where `mayLose` allows it.
 inline int checkContent(const Content &expected, const Content &got, TextMatch match, bool mayLose,
                         const char *what) {
     int lost = 0;
-    auto same = [&](const Bytes &e, const Bytes &g, bool compareBytes, const char *field, std::size_t at) {
-        if (mayLose && e && !g) return void(++lost);
-        check(bool(e) == bool(g), "%s: %s %zu expected %s, got %s", what, field, at, e ? "given" : "null",
-              g ? "given" : "null");
-        check(!e || !compareBytes || *e == *g, "%s: %s %zu expected %zu bytes \"%.40s\", got %zu \"%.40s\"", what,
-              field, at, e ? e->size() : 0, e ? e->c_str() : "", g ? g->size() : 0, g ? g->c_str() : "");
-    };
-    const bool texts = match == TextMatch::Exact;
-    for (int i = 0; i < kOptionTextCount; ++i) same(expected.texts[i], got.texts[i], texts, "text", i);
-    check(expected.entries.size() == got.entries.size(), "%s: expected %zu entries, got %zu", what,
-          expected.entries.size(), got.entries.size());
-    for (std::size_t i = 0; i < expected.entries.size(); ++i) {
-        const Entry &e = expected.entries[i], &g = got.entries[i];
-        check(e.reserved == g.reserved && e.recipClass == g.recipClass && e.idSize == g.idSize,
-              "%s: entry %zu expected reserved/class/identifier size %u/%u/%u, got %u/%u/%u", what, i, e.reserved,
-              e.recipClass, e.idSize, g.reserved, g.recipClass, g.idSize);
-        same(e.name, g.name, texts, "name of entry", i);
-        same(e.address, g.address, texts, "address of entry", i);
-        same(e.id, g.id, true, "identifier of entry", i);
-    }
+    const std::string difference = differenceOf(expected, got, match, mayLose, lost);
+    check(difference.empty(), "%s: %s", what, difference.c_str());
     return lost;
 }
 

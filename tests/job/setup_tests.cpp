@@ -44,18 +44,17 @@ protected:
 }  // namespace
 
 TEST_F(Setup, TextsUpToTheirBuffersAreTakenLongerOnesRefused) {
-    const struct { char *MAPIDestinationOptions::*field; size_t length; UXDResult code; } cases[] = {{&MAPIDestinationOptions::toNames, 5119, UXD_SUCCESS},
-                 {&MAPIDestinationOptions::toNames, 5120, UXD_E_INVALID_ARGUMENT},
-                 {&MAPIDestinationOptions::subject, 511, UXD_SUCCESS},
-                 {&MAPIDestinationOptions::subject, 512, UXD_E_INVALID_ARGUMENT},
-                 {&MAPIDestinationOptions::message, 16619, UXD_SUCCESS},
-                 {&MAPIDestinationOptions::message, 16620, UXD_E_INVALID_ARGUMENT}};
+    using Options = MAPIDestinationOptions;
+    const struct { char *Options::*field; size_t longest; } cases[] = {
+        {&Options::toNames, 5119}, {&Options::subject, 511}, {&Options::message, 16619}};
     for (const auto &c : cases) {
-        setModuleErrorText("left over");
-        std::string value(c.length, 'x');
-        options = {}, options.structSize = 70, withAnn(), options.*c.field = &value[0];
-        EXPECT_EQ(init(&options), c.code) << "length " << c.length;
-        EXPECT_STREQ(c.code ? UXDGetErrorText(nullptr) : "", "") << "no text for code 5, length " << c.length;
+        for (size_t length : {c.longest, c.longest + 1}) {
+            setModuleErrorText("left over");
+            std::string value(length, 'x');
+            options = {}, options.structSize = 70, withAnn(), options.*c.field = &value[0];
+            EXPECT_EQ(init(&options), length > c.longest ? UXD_E_INVALID_ARGUMENT : UXD_SUCCESS) << "length " << length;
+            EXPECT_STREQ(length > c.longest ? UXDGetErrorText(nullptr) : "", "") << "no text for code 5";
+        }
     }
 }
 
@@ -82,28 +81,6 @@ TEST_F(Setup, RecipientTableMeansNoResolutionAtSetup) {
     EXPECT_STREQ(ready->toText, "Zed Unknown");
     EXPECT_STREQ(ready->ccText, "Cy; Bea");
     EXPECT_TRUE(mail->calls("MAPIResolveName").empty() && mail->calls("ResolveName").empty());
-}
-
-TEST_F(Setup, EncodedBlockPassedBackSetsUpTheSameJob) {
-    options.toNames = text("Ann Archer"), options.subject = text("Q3"), options.message = text("See attachment.");
-    ASSERT_EQ(init(&options), UXD_SUCCESS);
-    void *block = nullptr;
-    uint16_t size = 0;
-    ASSERT_EQ(UXDEncodeDestinationOptions(ready.get(), &block, &size), UXD_SUCCESS);
-    std::vector<unsigned char> stored(static_cast<unsigned char *>(block), static_cast<unsigned char *>(block) + size);
-    UXDTermExportDestination(ready.release(), 0);  // its logoff is not part of the count
-    size_t logged = mail->log().size();
-    ASSERT_EQ(init(reinterpret_cast<MAPIDestinationOptions *>(stored.data())), UXD_SUCCESS);
-    EXPECT_STREQ(ready->toText, "Ann Archer");
-    EXPECT_STREQ(ready->subjectText, "Q3");
-    EXPECT_STREQ(ready->messageText, "See attachment.");
-    EXPECT_EQ(ready->toList.head->isResolved, 1u) << "the block carries the resolved recipient";
-    EXPECT_EQ(mail->log().size(), logged + 1) << "only the logon, no resolution";
-
-    stored.resize(255);  // toNames now points near the end, where no terminator lies
-    stored[2] = 250, stored[68] = 0xFF, stored[69] = 0;
-    std::fill(stored.begin() + 250, stored.end(), 'x');
-    EXPECT_EQ(init(reinterpret_cast<MAPIDestinationOptions *>(stored.data())), UXD_E_INVALID_ARGUMENT);
 }
 
 // A block a host built itself need not fill in the counts that only the conversions use;
@@ -158,11 +135,8 @@ TEST_F(Setup, NoReleasedBlockHoldsThePassword) {
     allocation_fault::watchReleasesFor(nullptr);
 }
 
-TEST_F(Setup, FailuresLeaveTheirTextForTheHost) {
-    mail->set("results", "MAPILogon", "3,3");
-    EXPECT_EQ(init(&options), UXD_E_FAILURE);
-    EXPECT_STREQ(UXDGetErrorText(nullptr), "MAPI services not installed or not configured");
-    mail->set("results", "MAPILogon", "");
+// A failed setup leaves the job's text for the host, within the module's buffer.
+TEST_F(Setup, FailureLeavesItsTextForTheHost) {
     std::string longName(400, 'q');
     options.toNames = &longName[0];
     EXPECT_EQ(init(&options), UXD_E_FAILURE);

@@ -55,19 +55,6 @@ struct SweepCounts {
     std::map<Degradation, unsigned long> byKind;  // runs that showed each degradation
 };
 
-// A pointer-form options record (ANSI or UTF-16) taken apart into owned values, so a run's
-// record can be compared with the clean run's after both are freed. Null strings are absent.
-struct RecordSnapshot {
-    uint16_t structSize = 0, nRecipients = 0, flatSize = 0;
-    std::vector<std::pair<bool, std::string>> strings;  // the seven texts, then per entry name, address, id
-    std::vector<uint32_t> classes;
-};
-RecordSnapshot snapshotRecord(const void *record, bool wide);
-// Equal, except strings that `got` lacks and `clean` has: those are `missing`, anything else
-// is wrong.
-void compareRecords(const RecordSnapshot &got, const RecordSnapshot &clean, Degradation missing,
-                    SweepOutcome &outcome);
-
 // Runs `scenario` clean (it must give `cleanCode` and see nothing), then once for each of its
 // allocations failing; checks that no module block is left after each run; reports every run
 // that is neither 2 nor a degradation in `permitted`. Prints and returns the counts.

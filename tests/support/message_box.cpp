@@ -2,55 +2,45 @@
 
 #include <algorithm>
 
-namespace {
-struct Search {
-    DWORD threadId;
-    HWND found;
-};
-
-BOOL CALLBACK findDialog(HWND window, LPARAM context) {
-    auto *search = reinterpret_cast<Search *>(context);
-    char className[16];
-    GetClassNameA(window, className, sizeof className);
-    if (IsWindowVisible(window) && !strcmp(className, "#32770")) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
+std::string windowText(HWND window) {
+    char text[4096] = "";
+    GetWindowTextA(window, text, sizeof text);
+    return text;
 }
 
-BOOL CALLBACK collectText(HWND child, LPARAM context) {
-    char text[1024];
-    GetWindowTextA(child, text, sizeof text);
-    if (*text) reinterpret_cast<std::vector<std::string> *>(context)->push_back(text);
-    return TRUE;
+HWND findDialog(DWORD thread, HWND skip) {
+    std::pair<HWND, HWND> search = {skip, nullptr};
+    EnumThreadWindows(thread, [](HWND window, LPARAM context) -> BOOL {
+        auto *s = reinterpret_cast<std::pair<HWND, HWND> *>(context);
+        char name[16] = "";
+        GetClassNameA(window, name, sizeof name);
+        if (window == s->first || !IsWindowVisible(window) || strcmp(name, "#32770")) return TRUE;
+        return s->second = window, FALSE;
+    }, reinterpret_cast<LPARAM>(&search));
+    return search.second;
 }
-}  // namespace
+
+bool ShownBox::showsText(const std::string &text) const {
+    return std::find(texts.begin(), texts.end(), text) != texts.end();
+}
+
+ShownBox readBox(HWND box) {
+    Sleep(50);  // let the box finish painting its texts
+    ShownBox shown{true, windowText(box), {}, GetWindow(box, GW_OWNER)};
+    EnumChildWindows(box, [](HWND child, LPARAM texts) -> BOOL {
+        if (!windowText(child).empty()) reinterpret_cast<std::vector<std::string> *>(texts)->push_back(windowText(child));
+        return TRUE;
+    }, reinterpret_cast<LPARAM>(&shown.texts));
+    return shown;
+}
 
 MessageBoxWatcher::MessageBoxWatcher(int button, DWORD timeoutMs)
-    : thread_(&MessageBoxWatcher::watch, this, GetCurrentThreadId(), button, timeoutMs) {}
+    : thread_([this, button, timeoutMs, thread = GetCurrentThreadId()] {
+          HWND box = nullptr;
+          for (DWORD waited = 0; waited < timeoutMs && !(box = findDialog(thread)); waited += 20) Sleep(20);
+          if (box) box_ = readBox(box), click(box, button);
+      }) {}
 
 MessageBoxWatcher::~MessageBoxWatcher() {
     if (thread_.joinable()) thread_.join();
-}
-
-void MessageBoxWatcher::watch(DWORD threadId, int button, DWORD timeoutMs) {
-    Search search = {threadId, nullptr};
-    for (DWORD waited = 0; waited < timeoutMs && !search.found; waited += 20) {
-        EnumThreadWindows(threadId, findDialog, reinterpret_cast<LPARAM>(&search));
-        if (!search.found) Sleep(20);
-    }
-    if (!search.found) return;
-    Sleep(50);  // let the box finish painting its texts
-    char caption[256];
-    GetWindowTextA(search.found, caption, sizeof caption);
-    caption_ = caption;
-    EnumChildWindows(search.found, collectText, reinterpret_cast<LPARAM>(&texts_));
-    owner_ = GetWindow(search.found, GW_OWNER);
-    seen_ = true;
-    PostMessageA(search.found, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
-}
-
-bool MessageBoxWatcher::showsText(const std::string &text) const {
-    return std::find(texts_.begin(), texts_.end(), text) != texts_.end();
 }
