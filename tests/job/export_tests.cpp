@@ -30,12 +30,6 @@ protected:
         request.filePaths = paths.data();
         return UXDExportToDestination(ready.get(), &request);
     }
-    std::vector<std::string> logLines(const char *prefix) const {
-        std::vector<std::string> lines;
-        for (const std::string &line : mail->log())
-            if (line.rfind(prefix, 0) == 0) lines.push_back(line);
-        return lines;
-    }
     void TearDown() override {
         UXDTermExportDestination(ready.release(), 0);
         MailTest::TearDown();
@@ -49,7 +43,7 @@ TEST_F(Export, ThreeFilesGoAtTheAppendedBlankUnderTheJobsNames) {
     setUp({&pdf, &csv, nullptr});
     ASSERT_EQ(send(3), UXD_SUCCESS);
     EXPECT_STREQ(ready->messageText, " ") << "an empty message becomes one blank";
-    std::vector<std::string> files = logLines("  file ");
+    std::vector<std::string> files = mail->calls("  file");
     ASSERT_EQ(files.size(), 3u);
     const char *names[] = {"q3.pdf", "q3.csv", "untitled.txt"};
     for (int i = 0; i < 3; ++i) {
@@ -66,7 +60,7 @@ TEST_F(Export, EachSendAppendsABlankAndSendsAnotherMail) {
     ASSERT_EQ(send(0), UXD_SUCCESS);
     EXPECT_STREQ(ready->messageText, "Hello  ");
     EXPECT_EQ(mail->outboxFiles().size(), 2u);
-    EXPECT_EQ(logLines("  file ").size() + logLines("  recip ").size(), 0u) << "no attachments, no recipients";
+    EXPECT_EQ(mail->calls("  file").size() + mail->calls("  recip").size(), 0u) << "no attachments, no recipients";
 }
 
 TEST_F(Export, FewerPathsThanAttachmentsIsTheMailSystemsToJudge) {

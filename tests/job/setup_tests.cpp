@@ -66,13 +66,6 @@ TEST_F(Setup, OlderLayoutCarriesNoLogonData) {
     EXPECT_NE(mail->calls("MAPILogon")[0].find("profile=\"\" password=\"\""), std::string::npos);
 }
 
-TEST_F(Setup, SilentPathResolvesAndRewritesTheNames) {
-    options.toNames = text(" bob@example ;; Ann Archer ");
-    ASSERT_EQ(init(&options), UXD_SUCCESS);
-    EXPECT_STREQ(ready->toText, "Bob Carter; Ann Archer");
-    EXPECT_EQ(ready->toList.head->isResolved, 1u);
-}
-
 TEST_F(Setup, RecipientTableMeansNoResolutionAtSetup) {
     MapiRecipDesc table[] = {recipient(MAPI_TO, "Zed Unknown"), recipient(MAPI_CC, "Cy"), recipient(MAPI_CC, "Bea")};
     options.toNames = text("ignored; texts"), options.nRecipients = 3;

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cwctype>
+#include <fstream>
 #include <regex>
 #include <set>
 #include <string>
@@ -15,7 +16,6 @@
 
 #include "resource_ids.h"
 #include "rmlocale.h"
-#include "screenshot.h"
 #include "test_paths.h"
 #include "uxdmapi.h"
 
@@ -42,33 +42,29 @@ std::wstring loadWide(HMODULE module, UINT id) {
     return length > 0 ? std::wstring(text, length) : std::wstring();
 }
 
-std::string ansi(const std::wstring &text) {
-    std::string out(text.size() * 2 + 1, '\0');
-    int length = WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, &out[0], static_cast<int>(out.size()), nullptr, nullptr);
-    out.resize(length > 0 ? length - 1 : 0);
-    return out;
-}
-
-std::string narrow(const std::wstring &text) {  // for failure messages: UTF-8
+// `text` in a code page: the ANSI one as the plug-in hands texts out, or UTF-8 for messages.
+std::string inPage(const std::wstring &text, UINT page = CP_UTF8) {
     std::string out(text.size() * 4 + 1, '\0');
-    int length = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, &out[0], static_cast<int>(out.size()), nullptr, nullptr);
+    int length = WideCharToMultiByte(page, 0, text.c_str(), -1, &out[0], static_cast<int>(out.size()), nullptr, nullptr);
     out.resize(length > 0 ? length - 1 : 0);
     return out;
 }
 
 // "%s", "%u", ... in the order the text uses them: a translation must keep them as they were.
 std::vector<std::string> placeholders(const std::wstring &text) {
-    std::string utf8 = narrow(text);
+    std::string utf8 = inPage(text);
     std::regex conversion("%[-+ #0-9.]*[a-zA-Z%]");
     std::vector<std::string> found;
     for (std::sregex_iterator at(utf8.begin(), utf8.end(), conversion), end; at != end; ++at) found.push_back(at->str());
     return found;
 }
 
+// A library of the bin folder, by default only for its resources.
 struct DataFile {
-    explicit DataFile(const char *name)
-        : module(LoadLibraryExA(binFile(name).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE)) {}
+    explicit DataFile(const char *name, DWORD flags = LOAD_LIBRARY_AS_DATAFILE)
+        : module(LoadLibraryExA(binFile(name).c_str(), nullptr, flags)) {}
     ~DataFile() { if (module) FreeLibrary(module); }
+    explicit operator bool() const { return module; }
     HMODULE module;
 };
 
@@ -79,7 +75,7 @@ void checkTranslation(const Language &language) {
     for (UINT id = kFirstText; id <= kLastText; ++id) {
         std::wstring english = loadWide(GetModuleHandleW(nullptr), id), text = loadWide(library.module, id);
         EXPECT_FALSE(text.empty()) << "text " << id << " is missing";
-        EXPECT_EQ(placeholders(text), placeholders(english)) << "text " << id << ": \"" << narrow(text) << "\"";
+        EXPECT_EQ(placeholders(text), placeholders(english)) << "text " << id << ": \"" << inPage(text) << "\"";
         if (id != IDS_DESTINATION_NAME) {
             EXPECT_NE(text, english) << "text " << id << " is not translated";
         }
@@ -89,32 +85,25 @@ void checkTranslation(const Language &language) {
 // The catalogue through the plug-in, as a host asks for it.
 class Catalogue {
 public:
-    Catalogue() : dll_(LoadLibraryExA(binFile("uxdmapi.dll").c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH)) {
-        if (dll_) started_ = proc<UXDInitializeProc>("UXDInitialize")(0) == UXD_SUCCESS;
-    }
-    ~Catalogue() {
-        if (!dll_) return;
-        proc<UXDTerminateProc>("UXDTerminate")();
-        FreeLibrary(dll_);
-    }
-    bool started() const { return started_; }
+    Catalogue() { started = dll_ && proc<UXDInitializeProc>("UXDInitialize")(0) == UXD_SUCCESS; }
+    ~Catalogue() { if (started) proc<UXDTerminateProc>("UXDTerminate")(); }
     std::string description(uint32_t language) const {
         UXDDestinationCatalogue *catalogue = proc<UXDGetExportDestinationsExProc>("UXDGetExportDestinationsEx")(language);
         return catalogue && catalogue->entryCount == 1 ? catalogue->entries[0]->description : "(no catalogue)";
     }
+    bool started = false;
 
 private:
     template <class F> F proc(const char *name) const {
-        return reinterpret_cast<F>(reinterpret_cast<void *>(GetProcAddress(dll_, name)));
+        return reinterpret_cast<F>(reinterpret_cast<void *>(GetProcAddress(dll_.module, name)));
     }
-    HMODULE dll_;
-    bool started_ = false;
+    DataFile dll_{"uxdmapi.dll", LOAD_WITH_ALTERED_SEARCH_PATH};
 };
 
 void checkCatalogue(const Catalogue &catalogue, const Language &language) {
     DataFile library(language.library);
     ASSERT_TRUE(library.module) << language.library;
-    EXPECT_EQ(catalogue.description(language.id), ansi(loadWide(library.module, IDS_DESTINATION_DESCRIPTION)))
+    EXPECT_EQ(catalogue.description(language.id), inPage(loadWide(library.module, IDS_DESTINATION_DESCRIPTION), CP_ACP))
         << "language 0x" << std::hex << language.id << " from " << language.library;
 }
 
@@ -164,20 +153,50 @@ void checkLabelsFit(HWND dialog) {
         GetGlyphIndicesW(dc, text.c_str(), static_cast<int>(text.size()), glyphs.data(), GGI_MARK_NONEXISTING_GLYPHS);
         SelectObject(dc, before), ReleaseDC(control, dc);
         EXPECT_EQ(std::count(glyphs.begin(), glyphs.end(), WORD(0xFFFF)), 0)
-            << "\"" << narrow(text) << "\" has characters that its font cannot draw";
+            << "\"" << inPage(text) << "\" has characters that its font cannot draw";
         GetClientRect(control, &room);
         int margin = lstrcmpiW(kind, L"Button") ? 0 : buttonMargin();
-        EXPECT_LE(needed.right + margin, room.right) << "\"" << narrow(text) << "\" is cut off: it needs "
-                                                     << needed.right + margin << " pixels, its " << narrow(kind)
+        EXPECT_LE(needed.right + margin, room.right) << "\"" << inPage(text) << "\" is cut off: it needs "
+                                                     << needed.right + margin << " pixels, its " << inPage(kind)
                                                      << " has " << room.right;
-        EXPECT_LE(needed.bottom, room.bottom) << "\"" << narrow(text) << "\" is cut off at the bottom";
+        EXPECT_LE(needed.bottom, room.bottom) << "\"" << inPage(text) << "\" is cut off at the bottom";
         size_t amp = text.find(L'&');
         if (amp != std::wstring::npos && amp + 1 < text.size()) {
             EXPECT_TRUE(accelerators.insert(static_cast<wchar_t>(std::towupper(text[amp + 1]))).second)
-                << "accelerator of \"" << narrow(text) << "\" is used twice";
+                << "accelerator of \"" << inPage(text) << "\" is used twice";
         }
     }
     EXPECT_EQ(labelled, 8) << "four buttons and four labels";
+}
+
+// The whole window, frame included, as a 32-bit .bmp for a person to look at; returns how many
+// colours it holds, 0 when it could not be saved.
+size_t saveBitmap(HWND window, const std::string &path) {
+    // Copied from the window's own surface, freshly painted: Wine's PrintWindow leaves the
+    // controls out, and the screen's DC does not hold other windows' pixels.
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    Sleep(200);
+    RECT frame;
+    GetWindowRect(window, &frame);
+    LONG width = frame.right - frame.left, height = frame.bottom - frame.top;
+    BITMAPINFOHEADER header = {sizeof header, width, height, 1, 32, BI_RGB, DWORD(width * height * 4), 0, 0, 0, 0};
+    std::vector<DWORD> pixels(width * height);
+    HDC screen = GetWindowDC(window), memory = CreateCompatibleDC(screen);
+    HBITMAP picture = CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ before = SelectObject(memory, picture);
+    bool copied = BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
+    SelectObject(memory, before);  // GetDIBits wants the picture deselected
+    copied = copied && GetDIBits(memory, picture, 0, height, pixels.data(), reinterpret_cast<BITMAPINFO *>(&header),
+                                 DIB_RGB_COLORS) == height;
+    DeleteObject(picture), DeleteDC(memory), ReleaseDC(window, screen);
+    for (DWORD &pixel : pixels) pixel |= 0xFF000000;  // opaque: viewers read a zero alpha as transparent
+    DWORD offset = sizeof(BITMAPFILEHEADER) + sizeof header;
+    BITMAPFILEHEADER file = {0x4D42, offset + header.biSizeImage, 0, 0, offset};
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char *>(&file), sizeof file)
+        .write(reinterpret_cast<const char *>(&header), sizeof header)
+        .write(reinterpret_cast<const char *>(pixels.data()), header.biSizeImage);
+    return copied && out.good() ? std::set<DWORD>(pixels.begin(), pixels.end()).size() : 0;
 }
 
 void checkDialog(const Language &language) {
@@ -199,9 +218,9 @@ TEST(European, EveryTextIsTranslatedWithItsPlaceholdersInOrder) {
 
 TEST(European, CatalogueComesInEachLanguageAndSpanishForEverySortOrder) {
     Catalogue catalogue;
-    ASSERT_TRUE(catalogue.started()) << "UXDInitialize failed";
+    ASSERT_TRUE(catalogue.started) << "UXDInitialize failed";
     for (const Language &language : kEuropean) checkCatalogue(catalogue, language);
-    EXPECT_EQ(catalogue.description(0x0409), ansi(loadWide(GetModuleHandleW(nullptr), IDS_DESTINATION_DESCRIPTION)));
+    EXPECT_EQ(catalogue.description(0x0409), inPage(loadWide(GetModuleHandleW(nullptr), IDS_DESTINATION_DESCRIPTION), CP_ACP));
 }
 
 TEST(European, DialogLabelsFitTheirControls) {
@@ -225,7 +244,7 @@ TEST(Japanese, TextsComeOutInCodePage932AndTheUsersLanguageFindsThem) {
         << "the user's language is Japanese";
     RMTermResMgrSession(session);
     Catalogue catalogue;
-    ASSERT_TRUE(catalogue.started()) << "UXDInitialize failed";
+    ASSERT_TRUE(catalogue.started) << "UXDInitialize failed";
     checkCatalogue(catalogue, kJapanese);
     EXPECT_EQ(catalogue.description(0x0400).find('?'), std::string::npos) << "every character has its code in 932";
 }

@@ -53,22 +53,3 @@ TEST_F(Session, TextsComeFromTheFirstSourceThatHasThem) {
         EXPECT_EQ(std::string(end, buffer.end()), std::string(16, 'Z')) << "written past maxChars + 1";
     }
 }
-
-TEST_F(Session, DialogTemplatesComeFromTheLanguagesLibraryOrTheModule) {
-    const struct { DWORD language; std::wstring caption; bool fromModule; } cases[] = {
-        {0x0407, L"E-Mail senden", false},
-        {0x0C07, L"E-Mail senden", false},   // through the primary language
-        {0x0409, L"Send Mail", true},
-    };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(testing::Message() << "language 0x" << std::hex << c.language);
-        HINSTANCE got = RMGetResDLLInstance(fallback, c.language, nullptr);
-        EXPECT_EQ(got == GetModuleHandleW(nullptr), c.fromModule) << "whether the module serves it";
-        HRSRC found = FindResourceA(got, "MAPI_SPOOLER", MAKEINTRESOURCEA(5));  // RT_DIALOG
-        ASSERT_TRUE(found) << "no MAPI_SPOOLER dialog template";
-        auto *begin = static_cast<const wchar_t *>(LockResource(LoadResource(got, found)));
-        const wchar_t *end = begin + SizeofResource(got, found) / sizeof(wchar_t);
-        EXPECT_NE(std::search(begin, end, c.caption.begin(), c.caption.end()), end)
-            << "expected the caption \"" << c.caption.c_str() << "\"";
-    }
-}
