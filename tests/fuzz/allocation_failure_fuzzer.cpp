@@ -151,7 +151,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     const uint16_t choice = in.take<uint16_t>();
     const InputRecord input(in);
     codepage_standin::use(input.doubleByte ? codepage_standin::CodePage::ToyDoubleByte
-                                           : codepage_standin::CodePage::Windows1252);
+                                           : codepage_standin::CodePage::Latin1);
     const long before = allocation_fault::outstanding();
     allocation_fault::reset();
     const Run clean = runAll(input);

@@ -52,7 +52,7 @@ void convert(UXDResult (*f)(const Source *, Result **, uint16_t *), const unsign
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     codepage_standin::use(size && (data[0] & 1) ? codepage_standin::CodePage::ToyDoubleByte
-                                                : codepage_standin::CodePage::Windows1252);
+                                                : codepage_standin::CodePage::Latin1);
     uint16_t flatSize = size >= kFlatSizeAt + 2 ? readField<uint16_t>(data, kFlatSizeAt) : 0;
     if (flatSize == 0) flatSize = uint16_t(std::clamp<std::size_t>(size, 1, kMaxFlatSize));
     // The header fields up to flatSize are read before flatSize is known to be big enough.

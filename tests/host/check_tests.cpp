@@ -18,62 +18,31 @@
 namespace {
 using Words = std::vector<std::string>;
 
-// A registry value as it was before the test: put back, or removed again, at the end.
-class SavedValue {
-public:
-    SavedValue(HKEY root, std::string path, const char *name) : root_(root), path_(std::move(path)), name_(name) {
-        DWORD size = sizeof data_;
-        had_ = RegGetValueA(root_, path_.c_str(), name_, RRF_RT_ANY | RRF_NOEXPAND, &type_, data_, &size) == ERROR_SUCCESS;
-        size_ = size;
-    }
-    ~SavedValue() {
-        HKEY key = nullptr;
-        if (RegCreateKeyExA(root_, path_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr)) return;
-        if (had_) RegSetValueExA(key, name_, 0, type_, data_, size_);
-        else RegDeleteValueA(key, name_);
-        RegCloseKey(key);
-    }
-    void set(const std::string &text) const {
-        RegSetKeyValueA(root_, path_.c_str(), name_, REG_SZ, text.c_str(), static_cast<DWORD>(text.size() + 1));
-    }
+// A setup lasts while a copy of it is held; the last copy runs its undo, which puts the prefix
+// back as wine-session leaves it (the final run of the test shows that it did).
+using PrefixChange = std::shared_ptr<void>;
+PrefixChange undoing(std::function<void()> undo) { return PrefixChange(nullptr, [undo](void *) { undo(); }); }
 
-private:
-    HKEY root_;
-    std::string path_;
-    const char *name_;
-    bool had_ = false;
-    DWORD type_ = 0, size_ = 0;
-    BYTE data_[2048] = {};
-};
+const char kMailKey[] = "Software\\Clients\\Mail", kCheckClient[] = "uxdmapi Check Client";
 
-// WIN.INI's [Mail] MAPI, put back at the end.
-class SavedMailSetting {
-public:
-    SavedMailSetting() { GetProfileStringA("Mail", "MAPI", "", before_, sizeof before_); }
-    ~SavedMailSetting() { WriteProfileStringA("Mail", "MAPI", *before_ ? before_ : nullptr); }
-
-private:
-    char before_[16];
-};
-
-const char kMailKey[] = "Software\\Clients\\Mail";
-
-// A mail client of the test's made the default; the test mail system is the default again after.
-class DefaultClient {
-public:
-    DefaultClient(const std::string &dllPath, const char *dllPathEx) : key_(std::string(kMailKey) + "\\" + kName) {
-        RegSetKeyValueA(HKEY_LOCAL_MACHINE, key_.c_str(), "DLLPath", REG_SZ, dllPath.c_str(), DWORD(dllPath.size() + 1));
-        if (dllPathEx)
-            RegSetKeyValueA(HKEY_LOCAL_MACHINE, key_.c_str(), "DLLPathEx", REG_SZ, dllPathEx, DWORD(strlen(dllPathEx) + 1));
-        default_.set(kName);
-    }
-    ~DefaultClient() { RegDeleteTreeA(HKEY_LOCAL_MACHINE, key_.c_str()), RegDeleteKeyA(HKEY_LOCAL_MACHINE, key_.c_str()); }
-
-private:
-    static constexpr const char *kName = "uxdmapi Check Client";
-    SavedValue default_{HKEY_LOCAL_MACHINE, kMailKey, nullptr};  // restored after the key is gone
-    std::string key_;
-};
+// A mail client of the test's made the default; the test mail system registers itself again after.
+PrefixChange defaultClient(const std::string &dllPath, const char *dllPathEx) {
+    const std::string key = std::string(kMailKey) + "\\" + kCheckClient;
+    auto set = [](const std::string &at, const char *name, const std::string &text) {
+        RegSetKeyValueA(HKEY_LOCAL_MACHINE, at.c_str(), name, REG_SZ, text.c_str(), DWORD(text.size() + 1));
+    };
+    set(key, "DLLPath", dllPath);
+    if (dllPathEx) set(key, "DLLPathEx", dllPathEx);
+    set(kMailKey, nullptr, kCheckClient);
+    return undoing([key] {
+        RegDeleteTreeA(HKEY_LOCAL_MACHINE, key.c_str()), RegDeleteKeyA(HKEY_LOCAL_MACHINE, key.c_str());
+        HMODULE testMail = LoadLibraryA(binFile("uxdtestmail.dll").c_str());
+        auto reregister = reinterpret_cast<HRESULT(WINAPI *)()>(
+            reinterpret_cast<void *>(GetProcAddress(testMail, "DllRegisterServer")));
+        EXPECT_TRUE(reregister && reregister() == S_OK) << "the test mail system is not the default client again";
+        FreeLibrary(testMail);
+    });
+}
 
 // A file with a PE header for the i386: what a 32-bit mail client's DLL looks like from outside.
 std::string write32BitDll(const std::string &folder) {
@@ -90,19 +59,15 @@ std::string write32BitDll(const std::string &folder) {
     return path;
 }
 
-using MakeSetup = std::function<std::shared_ptr<void>(TestMail &)>;
+using MakeSetup = std::function<PrefixChange(TestMail &)>;
 
-template <class T, class... A> std::shared_ptr<void> keep(A &&...arguments) {
-    return std::make_shared<T>(std::forward<A>(arguments)...);
+PrefixChange vista() {
+    const char *key = "Software\\Wine\\AppDefaults\\uxdsend.exe";
+    RegSetKeyValueA(HKEY_CURRENT_USER, key, "Version", REG_SZ, "vista", 6);
+    return undoing([key] { RegDeleteKeyValueA(HKEY_CURRENT_USER, key, "Version"); });
 }
 
-std::shared_ptr<void> vista() {
-    auto version = std::make_shared<SavedValue>(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\uxdsend.exe", "Version");
-    version->set("vista");
-    return version;
-}
-
-std::shared_ptr<void> simpleOnlyClient() { return keep<DefaultClient>(binFile("uxdtestmail.dll"), nullptr); }
+PrefixChange simpleOnlyClient() { return defaultClient(binFile("uxdtestmail.dll"), nullptr); }
 
 // The lines of the report that start with `verdict`.
 Words linesOf(const std::string &out, const std::string &verdict) {
@@ -129,17 +94,16 @@ TEST(Check, NamesWhatStandsInTheWayOfASilentSendAndExitsWithTheCodeItWouldMeet) 
          {"ok       DLLPath: ", "ok       MAPI32.DLL: C:\\windows\\system32\\MAPI32.DLL", "ok       logon: ",
           "ok       name " + ann + ": resolved by the plug-in to " + ann, "a silent send can work"}, 0, 0},
         {"mail_off", [](TestMail &) {
-             auto saved = keep<SavedMailSetting>();
              WriteProfileStringA("Mail", "MAPI", "0");
-             return saved;
+             return undoing([] { WriteProfileStringA("Mail", "MAPI", "1"); });
          }, {"check", "--name", "Ann Archer"}, UXD_E_MAIL_UNAVAILABLE,
          {"problem  WIN.INI: [Mail] MAPI is 0", "problem  name " + ann + ": UXDInitialize failed with code 7"}, 0, 2},
-        {"missing_dll", [](TestMail &) { return keep<DefaultClient>("C:\\nowhere\\client.dll", "C:\\nowhere\\client.dll"); },
+        {"missing_dll", [](TestMail &) { return defaultClient("C:\\nowhere\\client.dll", "C:\\nowhere\\client.dll"); },
          {"check", "--name", "Ann Archer"}, UXD_E_MAIL_UNAVAILABLE,
          {"problem  DLLPath: C:\\nowhere\\client.dll is missing", "problem  MAPI32.DLL: not loaded",
           "warning  name " + ann + ": not tried"}, 1, 2},
         {"32bit_dll", [](TestMail &mail) { std::string dll = write32BitDll(mail.folder());
-                                           return keep<DefaultClient>(dll, dll.c_str()); },
+                                           return defaultClient(dll, dll.c_str()); },
          {"check"}, UXD_E_MAIL_UNAVAILABLE, {"is 32-bit (i386): it cannot be loaded", "problem  MAPI32.DLL: not loaded"}, 0, 2},
         // Simple MAPI only: enough on Vista, every name fails from Windows 7 on. (Not resolved on
         // Vista here: Wine's MAPI32.DLL, with no Extended MAPI DLL registered, frees the test mail
@@ -149,8 +113,8 @@ TEST(Check, NamesWhatStandsInTheWayOfASilentSendAndExitsWithTheCodeItWouldMeet) 
          {"ok       Windows: 6.1", "warning  DLLPathEx: not registered: the client offers Simple MAPI only",
           "problem  name " + ann + ": UXDInitExportDestination failed with code -1"}, 1, 1},
         {"simple_only_vista", [](TestMail &) {
-             auto both = std::make_shared<std::pair<std::shared_ptr<void>, std::shared_ptr<void>>>(vista(), simpleOnlyClient());
-             return std::shared_ptr<void>(both);
+             PrefixChange version = vista(), client = simpleOnlyClient();
+             return undoing([version, client] {});
          }, {"check"}, 0, {"ok       Windows: 6.0", "ok       DLLPathEx: not registered", "ok       logon: "}, 0, 0},
         {"refused_logon", [](TestMail &mail) { mail.set("logon", "password", "s3cret"); return nullptr; },
          {"check", "--password", "guess"}, DWORD(UXD_E_FAILURE),
@@ -161,7 +125,7 @@ TEST(Check, NamesWhatStandsInTheWayOfASilentSendAndExitsWithTheCodeItWouldMeet) 
         TestMail mail;
         UxdsendRun run;
         {
-            std::shared_ptr<void> made = c.make ? c.make(mail) : nullptr;
+            PrefixChange made = c.make ? c.make(mail) : nullptr;
             run = runUxdsend(c.arguments, mail.folder());
         }
         std::ofstream(binFile(("check_" + std::string(c.setup) + ".txt").c_str()), std::ios::binary)

@@ -11,14 +11,7 @@ namespace uxd {
 namespace codepage_standin {
 namespace {
 
-CodePage page = CodePage::Windows1252;
-
-// Windows-1252 0x80-0x9F; the five undefined bytes map to the C1 controls of the same
-// value, as Windows does, so every byte survives a round trip.
-constexpr uint16_t kHigh1252[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+CodePage page = CodePage::Latin1;
 
 constexpr uint16_t kFirstDouble = 0x4E00;
 constexpr unsigned kTrails = 0xFE - 0x40 + 1, kDoubleCount = (0x9F - 0x81 + 1) * kTrails;
@@ -28,7 +21,7 @@ bool isLead(unsigned char byte) { return page == CodePage::ToyDoubleByte && byte
 // The unit of the character at bytes[i]; moves i past it.
 uint16_t nextUnit(const unsigned char *bytes, int count, int &i) {
     unsigned char byte = bytes[i++];
-    if (!isLead(byte)) return byte >= 0x80 && byte <= 0x9F ? kHigh1252[byte - 0x80] : byte;
+    if (!isLead(byte)) return byte;
     if (i < count && bytes[i] >= 0x40 && bytes[i] <= 0xFE)
         return static_cast<uint16_t>(kFirstDouble + (byte - 0x81) * kTrails + (bytes[i++] - 0x40));
     return '?';
@@ -41,14 +34,7 @@ int wideToBytes(uint16_t unit, unsigned char bytes[2]) {
         bytes[1] = static_cast<unsigned char>(0x40 + (unit - kFirstDouble) % kTrails);
         return 2;
     }
-    bytes[0] = '?';
-    if (unit < 0x80 || (unit >= 0xA0 && unit <= 0xFF)) {
-        bytes[0] = static_cast<unsigned char>(unit);
-        return 1;  // no unit of the 0x80-0x9F table is below 0x100 outside 0x80-0x9F
-    }
-    for (unsigned i = 0; i < 32; ++i)
-        if (kHigh1252[i] == unit && !isLead(static_cast<unsigned char>(0x80 + i)))
-            bytes[0] = static_cast<unsigned char>(0x80 + i);
+    bytes[0] = unit <= 0xFF && !isLead(static_cast<unsigned char>(unit)) ? static_cast<unsigned char>(unit) : '?';
     return 1;
 }
 
@@ -58,7 +44,7 @@ void use(CodePage next) noexcept { page = next; }
 
 }  // namespace codepage_standin
 
-bool ansiIsSingleByte() noexcept { return codepage_standin::page == codepage_standin::CodePage::Windows1252; }
+bool ansiIsSingleByte() noexcept { return codepage_standin::page == codepage_standin::CodePage::Latin1; }
 
 int ansiToWide(const char *src, int srcBytes, UXDWideChar *dst, int dstUnits) noexcept {
     if (!src || srcBytes < 1 || dstUnits < 0) return 0;
