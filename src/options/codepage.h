@@ -1,7 +1,7 @@
 // Converting option texts between the process's ANSI code page and UTF-16. The module uses
 // MultiByteToWideChar / WideCharToMultiByte on CP_ACP; behind this seam the conversions of
 // the options records stay free of Windows, and the native tests put a known code page in
-// its place (single-byte Windows-1252, or a double-byte one to try the room for DBCS text).
+// its place (single-byte Latin-1, or a double-byte one to try the room for DBCS text).
 #pragma once
 
 #include "uxdmapi.h"

@@ -111,38 +111,28 @@ Run runAll(const InputRecord &input) {
     return run;
 }
 
-class Comparison {
-public:
-    Comparison(const Run &clean, const Run &faulted, unsigned long n) : clean_(clean), faulted_(faulted), n_(n) {}
-
-    // Checks each call against the clean run; says how many failures showed.
-    int noticed() {
-        if (bothSucceeded(clean_.encoded, faulted_.encoded, "encoding"))
-            check(faulted_.block == clean_.block, "allocation %lu failing changed the encoded block", n_);
-        if (bothSucceeded(clean_.widened, faulted_.widened, "flat ANSI to wide"))
-            check(faulted_.wideBlock == clean_.wideBlock, "allocation %lu failing changed the wide block", n_);
-        if (bothSucceeded(clean_.narrowed, faulted_.narrowed, "flat wide to ANSI"))
-            check(faulted_.ansiBlock == clean_.ansiBlock, "allocation %lu failing changed the ANSI block", n_);
-        if (bothSucceeded(clean_.widePointers, faulted_.widePointers, "pointer-form ANSI to wide"))
-            shown_ += checkContent(clean_.wideRecord, faulted_.wideRecord, TextMatch::Exact, true, "wide record");
-        if (bothSucceeded(clean_.ansiPointers, faulted_.ansiPointers, "pointer-form wide to ANSI"))
-            shown_ += checkContent(clean_.ansiRecord, faulted_.ansiRecord, TextMatch::Exact, true, "ANSI record");
-        return shown_;
-    }
-
-private:
-    bool bothSucceeded(UXDResult clean, UXDResult faulted, const char *what) {
-        if (faulted == kNotRun) return false;
-        check(faulted == clean || faulted == UXD_E_OUT_OF_MEMORY,
-              "%s with allocation %lu failing: expected code %d or 2, got %d", what, n_, clean, faulted);
-        shown_ += faulted != clean;
-        return faulted == UXD_SUCCESS;
-    }
-
-    const Run &clean_, &faulted_;
-    unsigned long n_;
-    int shown_ = 0;
-};
+// Checks each call of the faulted run against the clean one; says how many failures showed.
+int noticedFailures(const Run &clean, const Run &faulted, unsigned long n) {
+    int shown = 0;
+    auto bothSucceeded = [&](UXDResult cleanCode, UXDResult faultedCode, const char *what) {
+        if (faultedCode == kNotRun) return false;
+        check(faultedCode == cleanCode || faultedCode == UXD_E_OUT_OF_MEMORY,
+              "%s with allocation %lu failing: expected code %d or 2, got %d", what, n, cleanCode, faultedCode);
+        shown += faultedCode != cleanCode;
+        return faultedCode == UXD_SUCCESS;
+    };
+    if (bothSucceeded(clean.encoded, faulted.encoded, "encoding"))
+        check(faulted.block == clean.block, "allocation %lu failing changed the encoded block", n);
+    if (bothSucceeded(clean.widened, faulted.widened, "flat ANSI to wide"))
+        check(faulted.wideBlock == clean.wideBlock, "allocation %lu failing changed the wide block", n);
+    if (bothSucceeded(clean.narrowed, faulted.narrowed, "flat wide to ANSI"))
+        check(faulted.ansiBlock == clean.ansiBlock, "allocation %lu failing changed the ANSI block", n);
+    if (bothSucceeded(clean.widePointers, faulted.widePointers, "pointer-form ANSI to wide"))
+        shown += checkContent(clean.wideRecord, faulted.wideRecord, TextMatch::Exact, true, "wide record");
+    if (bothSucceeded(clean.ansiPointers, faulted.ansiPointers, "pointer-form wide to ANSI"))
+        shown += checkContent(clean.ansiRecord, faulted.ansiRecord, TextMatch::Exact, true, "ANSI record");
+    return shown;
+}
 
 }  // namespace
 
@@ -167,7 +157,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     check(reached >= n, "allocation %lu of %lu was never attempted: the runs differ", n, attempts);
     check(allocation_fault::outstanding() == before, "allocation %lu of %lu failing left %ld blocks behind", n,
           attempts, allocation_fault::outstanding() - before);
-    check(Comparison(clean, faulted, n).noticed() > 0,
+    check(noticedFailures(clean, faulted, n) > 0,
           "allocation %lu of %lu failed and no call gave code 2 or left a field null", n, attempts);
     return 0;
 }

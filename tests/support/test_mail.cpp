@@ -86,13 +86,8 @@ std::vector<std::string> TestMail::calls(const std::string &function) const {
     return matching;
 }
 
-long TestMail::outstandingBuffers() const {
-    auto count = reinterpret_cast<LONG(WINAPI *)()>(reinterpret_cast<void *>(GetProcAddress(module_, "TestMailOutstandingBuffers")));
-    return count ? count() : -1;
-}
-
-long TestMail::outstandingObjects() const {
-    auto count = reinterpret_cast<LONG(WINAPI *)()>(reinterpret_cast<void *>(GetProcAddress(module_, "TestMailOutstandingObjects")));
+long TestMail::counter(const char *name) const {
+    auto count = reinterpret_cast<LONG(WINAPI *)()>(reinterpret_cast<void *>(GetProcAddress(module_, name)));
     return count ? count() : -1;
 }
 
