@@ -79,10 +79,9 @@ struct Driver {
 class SendMailDialog : public MailTest {
 protected:
     // Shows the dialog of a fresh job while the script drives it.
-    UXDResult show(std::function<void(Driver &)> script, uint32_t language = 0x0409) {
+    UXDResult show(std::function<void(Driver &)> script) {
         job.reset(), makeJob();
         job->parentWindow = nullptr;  // the fixture's stand-in handle is no window
-        job->language = language;
         logStart = mail->log().size();
         EXPECT_EQ(bindSimpleMapi(*job), UXD_SUCCESS);
         Driver driver(std::move(script));

@@ -13,10 +13,7 @@ protected:
         MAPIDestinationOptions options = {};
         options.structSize = 70;
         options.toNames = const_cast<char *>(to);
-        void *handle = nullptr;
-        UXDJobInfo *info = nullptr;
-        ASSERT_EQ(UXDInitExportDestination(nullptr, 0, &options, host.with(files), &handle, &info), UXD_SUCCESS);
-        ready.reset(static_cast<MAPIDestination *>(handle));
+        ASSERT_EQ(setUpJob(&options, std::move(files)), UXD_SUCCESS);
     }
     // Sends `fileCount` paths to one small file: the mail system reads what it attaches.
     UXDResult send(size_t fileCount) {
@@ -30,11 +27,6 @@ protected:
         request.filePaths = paths.data();
         return UXDExportToDestination(ready.get(), &request);
     }
-    void TearDown() override {
-        UXDTermExportDestination(ready.release(), 0);
-        MailTest::TearDown();
-    }
-    uxd::unique_job ready;
 };
 }  // namespace
 

@@ -19,25 +19,9 @@ MapiRecipDesc recipient(ULONG recipClass, const char *name, const char *address 
 
 class Setup : public MailTest {
 protected:
-    // Ends any previous job, then sets one up silently from `options`.
-    UXDResult init(const MAPIDestinationOptions *options) {
-        UXDTermExportDestination(ready.release(), 0);
-        UXDJobInfo *info = nullptr;
-        void *handle = reinterpret_cast<void *>(1);
-        UXDResult rc = UXDInitExportDestination(nullptr, 0, options, host.with({}), &handle, &info);
-        ready.reset(static_cast<MAPIDestination *>(handle));
-        EXPECT_EQ(handle == nullptr, rc != UXD_SUCCESS) << "a job exactly on success";
-        EXPECT_TRUE(!handle || info == &ready->infoBlock);
-        return rc;
-    }
-    void TearDown() override {
-        UXDTermExportDestination(ready.release(), 0);
-        MailTest::TearDown();
-    }
     Setup() { options.structSize = 70; }
     MAPIDestinationOptions options = {};
     MapiRecipDesc ann = recipient(MAPI_TO, "Ann Archer", "SMTP:ann@example.com");
-    uxd::unique_job ready;
     // One recipient already resolved: setup then parses and resolves nothing.
     void withAnn() { options.nRecipients = 1, options.recipients = reinterpret_cast<UXDRecipDesc *>(&ann); }
 };
@@ -52,7 +36,7 @@ TEST_F(Setup, TextsUpToTheirBuffersAreTakenLongerOnesRefused) {
             setModuleErrorText("left over");
             std::string value(length, 'x');
             options = {}, options.structSize = 70, withAnn(), options.*c.field = &value[0];
-            EXPECT_EQ(init(&options), length > c.longest ? UXD_E_INVALID_ARGUMENT : UXD_SUCCESS) << "length " << length;
+            EXPECT_EQ(setUpJob(&options), length > c.longest ? UXD_E_INVALID_ARGUMENT : UXD_SUCCESS) << "length " << length;
             EXPECT_STREQ(length > c.longest ? UXDGetErrorText(nullptr) : "", "") << "no text for code 5";
         }
     }
@@ -61,7 +45,7 @@ TEST_F(Setup, TextsUpToTheirBuffersAreTakenLongerOnesRefused) {
 TEST_F(Setup, OlderLayoutCarriesNoLogonData) {
     options.structSize = 68, options.profileName = text("Work"), options.password = text("secret");
     withAnn();
-    ASSERT_EQ(init(&options), UXD_SUCCESS);
+    ASSERT_EQ(setUpJob(&options), UXD_SUCCESS);
     EXPECT_STREQ(ready->profileName, "");
     EXPECT_NE(mail->calls("MAPILogon")[0].find("profile=\"\" password=\"\""), std::string::npos);
 }
@@ -70,7 +54,7 @@ TEST_F(Setup, RecipientTableMeansNoResolutionAtSetup) {
     MapiRecipDesc table[] = {recipient(MAPI_TO, "Zed Unknown"), recipient(MAPI_CC, "Cy"), recipient(MAPI_CC, "Bea")};
     options.toNames = text("ignored; texts"), options.nRecipients = 3;
     options.recipients = reinterpret_cast<UXDRecipDesc *>(table);
-    ASSERT_EQ(init(&options), UXD_SUCCESS);
+    ASSERT_EQ(setUpJob(&options), UXD_SUCCESS);
     EXPECT_STREQ(ready->toText, "Zed Unknown");
     EXPECT_STREQ(ready->ccText, "Cy; Bea");
     EXPECT_TRUE(mail->calls("MAPIResolveName").empty() && mail->calls("ResolveName").empty());
@@ -91,7 +75,7 @@ TEST_F(Setup, HostBuiltBlockIsReadByItsBounds) {
         UXDEncodedOptionsHeader head = {};
         head.structSize = 70, head.flatSize = c.flatSize, head.toNames = c.toAt;
         memcpy(block.data(), &head, sizeof head);
-        EXPECT_EQ(init(reinterpret_cast<MAPIDestinationOptions *>(block.data())), c.code) << c.why;
+        EXPECT_EQ(setUpJob(reinterpret_cast<MAPIDestinationOptions *>(block.data())), c.code) << c.why;
         if (c.code == UXD_SUCCESS) {
             EXPECT_STREQ(ready->toText, "Ann Archer");
         }
@@ -104,7 +88,7 @@ TEST_F(Setup, NoReleasedBlockHoldsThePassword) {
     const char *marker = "Pw-7f3a9c-marker";
     allocation_fault::watchReleasesFor(marker);
     options.password = text(marker), options.toNames = text("Ann Archer");
-    ASSERT_EQ(init(&options), UXD_SUCCESS);
+    ASSERT_EQ(setUpJob(&options), UXD_SUCCESS);
     void *block = nullptr;
     uint16_t size = 0;
     ASSERT_EQ(UXDEncodeDestinationOptions(ready.get(), &block, &size), UXD_SUCCESS);
@@ -132,7 +116,7 @@ TEST_F(Setup, NoReleasedBlockHoldsThePassword) {
 TEST_F(Setup, FailureLeavesItsTextForTheHost) {
     std::string longName(400, 'q');
     options.toNames = &longName[0];
-    EXPECT_EQ(init(&options), UXD_E_FAILURE);
+    EXPECT_EQ(setUpJob(&options), UXD_E_FAILURE);
     std::string got = UXDGetErrorText(nullptr);
     if (useAddressBook()) {
         EXPECT_EQ(got, "Error 2147746063 returned by function <MAPIResolveName>.");
@@ -159,7 +143,7 @@ TEST_F(Setup, LocaleAndDirectoryThatTheMailSystemChangesArePutBack) {
     mail->set("logon", "directory", mail->folder());
     mail->set("logon", "locale", "German");
     withAnn();
-    ASSERT_EQ(init(&options), UXD_SUCCESS);
+    ASSERT_EQ(setUpJob(&options), UXD_SUCCESS);
     EXPECT_EQ(setlocale(LC_ALL, nullptr), locale) << "put back right after the logon";
     GetCurrentDirectoryA(MAX_PATH, during);
     EXPECT_EQ(std::string(during) + "\\", mail->folder()) << "the mail system moved it";

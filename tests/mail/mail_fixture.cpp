@@ -49,7 +49,19 @@ void MailTest::makeJob(uint32_t allowLogonUI) {
     ASSERT_EQ(job->allocateTextBuffers(), UXD_SUCCESS);
 }
 
+UXDResult MailTest::setUpJob(const MAPIDestinationOptions *options, std::vector<const UXDExportFile *> files) {
+    UXDTermExportDestination(ready.release(), 0);
+    UXDJobInfo *info = nullptr;
+    void *handle = reinterpret_cast<void *>(1);
+    UXDResult rc = UXDInitExportDestination(nullptr, 0, options, host.with(std::move(files)), &handle, &info);
+    ready.reset(static_cast<MAPIDestination *>(handle));
+    EXPECT_EQ(handle == nullptr, rc != UXD_SUCCESS) << "a job exactly on success";
+    EXPECT_TRUE(!handle || info == &ready->infoBlock);
+    return rc;
+}
+
 void MailTest::TearDown() {
+    UXDTermExportDestination(ready.release(), 0);
     job.reset(), loader.reset();
     EXPECT_EQ(mail->outstandingBuffers(), 0) << "MAPI buffers the module did not free";
     EXPECT_EQ(mail->outstandingObjects(), 0) << "Extended MAPI objects the module did not release";

@@ -26,9 +26,12 @@ protected:
     void SetUp() override;
     void TearDown() override;
     void makeJob(uint32_t allowLogonUI = 1);  // a new job with its text buffers, as setup makes it
+    // Ends the job set up before, then sets one up silently from `options` for `files`, as a
+    // host does: a job in `ready` exactly on success.
+    UXDResult setUpJob(const MAPIDestinationOptions *options, std::vector<const UXDExportFile *> files = {});
 
     std::unique_ptr<TestMail> mail;
     std::unique_ptr<LoaderSpy> loader;
     HostExport host;
-    uxd::unique_job job;
+    uxd::unique_job job, ready;  // `ready` is ended as a host ends it
 };
