@@ -5,6 +5,7 @@
 // gave, or code 2, or -- a pointer-form conversion only -- a string or identifier left null;
 // and nothing may be left behind.
 // Input: a 16-bit choice of N, then a record as fuzz_options.h reads it.
+#include <array>
 #include <cstdint>
 #include <string>
 
@@ -18,65 +19,63 @@ using namespace uxd_fuzz;
 
 namespace {
 
+// The calls in the order they run; each after the first works on an earlier one's result.
+enum Step { Encoded, Widened, Narrowed, WidePointers, AnsiPointers, kSteps };
+const char *const kStepNames[kSteps] = {"encoding", "flat ANSI to wide", "flat wide to ANSI",
+                                        "pointer-form ANSI to wide", "pointer-form wide to ANSI"};
 constexpr UXDResult kNotRun = -100;  // an earlier call failed, so there was nothing to call it on
 
-struct Run {
-    UXDResult encoded = kNotRun, widened = kNotRun, narrowed = kNotRun;
-    std::string block, wideBlock, ansiBlock;  // the flat results, byte for byte
-    UXDResult widePointers = kNotRun, ansiPointers = kNotRun;
-    Content wideRecord, ansiRecord;
+struct Result {
+    UXDResult code = kNotRun;
+    std::string bytes;  // a flat result, byte for byte
+    Content content;    // what it says
 };
+using Run = std::array<Result, kSteps>;
 
-std::string bytesOf(const void *block) {
-    return std::string(static_cast<const char *>(block), readField<uint16_t>(block, kFlatSizeField));
-}
-
-// After a failure no result may be handed out, nor the size out-value touched.
-template <class Source, class Result>
-UXDResult convert(UXDResult (*f)(const Source *, Result **, uint16_t *), const void *source,
-                  OwnedRecord<Result> &result, const char *what) {
-    Result *made = nullptr;
+// Calls `f` for `step`; after a failure no result may be handed out, nor the size touched.
+template <class Source, class Made>
+Made *call(UXDResult (*f)(const Source *, Made **, uint16_t *), const void *source, Run &run, Step step,
+           OwnedRecord<Made> &owner) {
+    Made *made = nullptr;
     uint16_t size = 0xBEEF;
-    UXDResult r = f(static_cast<const Source *>(source), &made, &size);
-    result.reset(made);
-    check(r == UXD_SUCCESS || (!made && size == 0xBEEF), "%s: code %d with a result or a size", what, r);
-    return r;
+    UXDResult code = run[step].code = f(static_cast<const Source *>(source), &made, &size);
+    owner.reset(made);
+    check(code == UXD_SUCCESS || (!made && size == 0xBEEF), "%s: code %d with a result or a size", kStepNames[step],
+          code);
+    return code == UXD_SUCCESS ? made : nullptr;
 }
 
-void runFlat(const InputRecord &input, Run &run) {
+void keepFlat(Result &result, const void *block, TextWidth width) {
+    result.bytes.assign(static_cast<const char *>(block), readField<uint16_t>(block, kFlatSizeField));
+    FlatBlockView view;
+    check(readFlatBlock(block, width, &view) == UXD_SUCCESS, "a flat result does not read back");
+    result.content = contentOf(view);
+}
+
+Run runAll(const InputRecord &input) {
+    Run run;
+    OwnedBlock block;
+    OwnedRecord<MAPIDestinationOptionsW> wide, widePointers;
+    OwnedRecord<MAPIDestinationOptions> ansi, ansiPointers;
     unsigned char *made = nullptr;
     uint16_t size = 0xBEEF;
-    run.encoded = encodeOptions(input.texts, input.table.data(), input.count(), &made, &size);
-    OwnedBlock block(made);
-    check(run.encoded == UXD_SUCCESS || (!made && size == 0xBEEF), "encoding: code %d with a block or a size",
-          run.encoded);
-    if (run.encoded != UXD_SUCCESS) return;
-    FlatBlockView view;
-    check(readFlatBlock(made, TextWidth::Ansi, &view) == UXD_SUCCESS, "an encoded block does not read back");
-    run.block = bytesOf(made);
-    OwnedRecord<MAPIDestinationOptionsW> wide;
-    run.widened = convert(convertOptionsA2W, made, wide, "flat ANSI to wide");
-    if (run.widened != UXD_SUCCESS) return;
-    run.wideBlock = bytesOf(wide.get());
-    OwnedRecord<MAPIDestinationOptions> ansi;
-    run.narrowed = convert(convertOptionsW2A, wide.get(), ansi, "flat wide to ANSI");
-    if (run.narrowed == UXD_SUCCESS) run.ansiBlock = bytesOf(ansi.get());
-}
-
-void runPointers(const InputRecord &input, Run &run) {
-    OwnedRecord<MAPIDestinationOptionsW> wide;
-    run.widePointers = convert(convertOptionsA2W, &input.record, wide, "pointer-form ANSI to wide");
-    if (run.widePointers != UXD_SUCCESS) return;
-    run.wideRecord = contentOf(wide.get(), TextWidth::Wide);
-    OwnedRecord<MAPIDestinationOptions> ansi;
-    run.ansiPointers = convert(convertOptionsW2A, wide.get(), ansi, "pointer-form wide to ANSI");
-    if (run.ansiPointers == UXD_SUCCESS) run.ansiRecord = contentOf(ansi.get(), TextWidth::Ansi);
-}
-
-Content contentOfBlock(const std::string &block, TextWidth width, const char *what) {
-    FlatBlockView view;
-    check(readFlatBlock(block.data(), width, &view) == UXD_SUCCESS, "%s does not read back", what);
-    return contentOf(view);
+    run[Encoded].code = encodeOptions(input.texts, input.table.data(), input.count(), &made, &size);
+    block.reset(made);
+    check(run[Encoded].code == UXD_SUCCESS || (!made && size == 0xBEEF), "encoding: code %d with a block or a size",
+          run[Encoded].code);
+    if (run[Encoded].code == UXD_SUCCESS) {
+        keepFlat(run[Encoded], made, TextWidth::Ansi);
+        if (auto *w = call(convertOptionsA2W, made, run, Widened, wide)) {
+            keepFlat(run[Widened], w, TextWidth::Wide);
+            if (auto *a = call(convertOptionsW2A, w, run, Narrowed, ansi)) keepFlat(run[Narrowed], a, TextWidth::Ansi);
+        }
+    }
+    if (auto *w = call(convertOptionsA2W, &input.record, run, WidePointers, widePointers)) {
+        run[WidePointers].content = contentOf(w, TextWidth::Wide);
+        if (auto *a = call(convertOptionsW2A, w, run, AnsiPointers, ansiPointers))
+            run[AnsiPointers].content = contentOf(a, TextWidth::Ansi);
+    }
+    return run;
 }
 
 // What the clean run gave against what the record holds. A double-byte page may turn a lone
@@ -87,50 +86,30 @@ void checkRoundTrip(const InputRecord &input, const Run &clean) {
     auto add = [&](const Bytes &text) { total += text ? text->size() + 1 : 0; };
     for (const Bytes &text : stored.texts) add(text);
     for (const Entry &e : stored.entries) add(e.name), add(e.address), total += e.idSize;
-    check((clean.encoded == UXD_SUCCESS) == (total <= kMaxFlatSize), "encoding %llu bytes gave code %d",
-          (unsigned long long)total, clean.encoded);
+    check((clean[Encoded].code == UXD_SUCCESS) == (total <= kMaxFlatSize), "encoding %llu bytes gave code %d",
+          (unsigned long long)total, clean[Encoded].code);
     const TextMatch back = input.doubleByte ? TextMatch::Presence : TextMatch::Exact;
-    if (clean.encoded == UXD_SUCCESS)
-        checkContent(stored, contentOfBlock(clean.block, TextWidth::Ansi, "the block"), TextMatch::Exact, false,
-                     "encoded block");
-    if (clean.widened == UXD_SUCCESS)
-        checkContent(stored, contentOfBlock(clean.wideBlock, TextWidth::Wide, "the wide block"), TextMatch::Presence,
-                     false, "wide block");
-    if (clean.narrowed == UXD_SUCCESS)
-        checkContent(stored, contentOfBlock(clean.ansiBlock, TextWidth::Ansi, "the block back"), back, false,
-                     "block back in ANSI");
-    if (clean.widePointers == UXD_SUCCESS)
-        checkContent(kept, clean.wideRecord, TextMatch::Presence, false, "pointer-form wide record");
-    if (clean.ansiPointers == UXD_SUCCESS) checkContent(kept, clean.ansiRecord, back, false, "record back in ANSI");
-}
-
-Run runAll(const InputRecord &input) {
-    Run run;
-    runFlat(input, run);
-    runPointers(input, run);
-    return run;
+    const struct { Step step; const Content &expected; TextMatch match; } expectations[] = {
+        {Encoded, stored, TextMatch::Exact}, {Widened, stored, TextMatch::Presence}, {Narrowed, stored, back},
+        {WidePointers, kept, TextMatch::Presence}, {AnsiPointers, kept, back}};
+    for (const auto &e : expectations)
+        if (clean[e.step].code == UXD_SUCCESS)
+            checkContent(e.expected, clean[e.step].content, e.match, false, kStepNames[e.step]);
 }
 
 // Checks each call of the faulted run against the clean one; says how many failures showed.
 int noticedFailures(const Run &clean, const Run &faulted, unsigned long n) {
     int shown = 0;
-    auto bothSucceeded = [&](UXDResult cleanCode, UXDResult faultedCode, const char *what) {
-        if (faultedCode == kNotRun) return false;
-        check(faultedCode == cleanCode || faultedCode == UXD_E_OUT_OF_MEMORY,
-              "%s with allocation %lu failing: expected code %d or 2, got %d", what, n, cleanCode, faultedCode);
-        shown += faultedCode != cleanCode;
-        return faultedCode == UXD_SUCCESS;
-    };
-    if (bothSucceeded(clean.encoded, faulted.encoded, "encoding"))
-        check(faulted.block == clean.block, "allocation %lu failing changed the encoded block", n);
-    if (bothSucceeded(clean.widened, faulted.widened, "flat ANSI to wide"))
-        check(faulted.wideBlock == clean.wideBlock, "allocation %lu failing changed the wide block", n);
-    if (bothSucceeded(clean.narrowed, faulted.narrowed, "flat wide to ANSI"))
-        check(faulted.ansiBlock == clean.ansiBlock, "allocation %lu failing changed the ANSI block", n);
-    if (bothSucceeded(clean.widePointers, faulted.widePointers, "pointer-form ANSI to wide"))
-        shown += checkContent(clean.wideRecord, faulted.wideRecord, TextMatch::Exact, true, "wide record");
-    if (bothSucceeded(clean.ansiPointers, faulted.ansiPointers, "pointer-form wide to ANSI"))
-        shown += checkContent(clean.ansiRecord, faulted.ansiRecord, TextMatch::Exact, true, "ANSI record");
+    for (int step = 0; step < kSteps; ++step) {
+        const Result &c = clean[step], &f = faulted[step];
+        if (f.code == kNotRun) continue;
+        check(f.code == c.code || f.code == UXD_E_OUT_OF_MEMORY, "%s with allocation %lu failing: expected code %d or 2, got %d",
+              kStepNames[step], n, c.code, f.code);
+        shown += f.code != c.code;
+        if (f.code != UXD_SUCCESS) continue;
+        if (step <= Narrowed) check(f.bytes == c.bytes, "allocation %lu failing changed the result of %s", n, kStepNames[step]);
+        else shown += checkContent(c.content, f.content, TextMatch::Exact, true, kStepNames[step]);
+    }
     return shown;
 }
 
