@@ -123,9 +123,10 @@ TEST_F(Send, SavedOptionsFileIsTheOwnersAlone) {
     DWORD size = 0;
     ASSERT_TRUE(GetTokenInformation(token, TokenUser, user, sizeof user, &size));
     CloseHandle(token);
-    PSID me = reinterpret_cast<TOKEN_USER *>(user)->User.Sid, system = nullptr;
-    SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
-    ASSERT_TRUE(AllocateAndInitializeSid(&nt, 1, SECURITY_LOCAL_SYSTEM_RID, 0, 0, 0, 0, 0, 0, 0, &system));
+    PSID me = reinterpret_cast<TOKEN_USER *>(user)->User.Sid;
+    unsigned char system[SECURITY_MAX_SID_SIZE];
+    size = sizeof system;
+    ASSERT_TRUE(CreateWellKnownSid(WinLocalSystemSid, nullptr, system, &size));
     bool mine = false;
     for (WORD i = 0; i < dacl->AceCount; ++i) {
         ACCESS_ALLOWED_ACE *ace = nullptr;
@@ -138,7 +139,6 @@ TEST_F(Send, SavedOptionsFileIsTheOwnersAlone) {
         EXPECT_TRUE(EqualSid(who, me) || EqualSid(who, system)) << "entry " << i << " lets somebody else in";
     }
     EXPECT_TRUE(mine) << "the user has full access";
-    FreeSid(system);
     LocalFree(descriptor);
     EXPECT_EQ(run({"send", "--options", saved, report}), 0u) << "the owner still reads it: " << err;
 }
