@@ -4,17 +4,13 @@
 #pragma once
 
 #include <cstring>
-#include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
-#include "allocation.h"
 #include "byte_fields.h"
-#include "flat_block.h"
 #include "fuzz_input.h"
+#include "owned_block.h"
 #include "record_content.h"
-#include "uxdmapi.h"
 
 namespace uxd_fuzz {
 
@@ -136,14 +132,11 @@ inline int checkContent(const Content &expected, const Content &got, TextMatch m
 }
 
 // Owners of what the module hands out: encoded blocks, and records of either form.
-struct ReleaseBlock {
-    void operator()(void *block) const { uxd::release(block); }
-};
 struct ReleaseRecord {
-    void operator()(void *record) const { uxd::releaseOptionsRecord(record); }
+    void operator()(void *record) const noexcept { uxd::releaseOptionsRecord(record); }
 };
-using OwnedBlock = std::unique_ptr<unsigned char, ReleaseBlock>;
+using OwnedBlock = uxd::unique_block<unsigned char>;
 template <class Record>
-using OwnedRecord = std::unique_ptr<Record, ReleaseRecord>;
+using OwnedRecord = uxd::unique_block<Record, ReleaseRecord>;
 
 }  // namespace uxd_fuzz
