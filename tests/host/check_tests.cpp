@@ -18,8 +18,8 @@
 namespace {
 using Words = std::vector<std::string>;
 
-// A setup lasts while a copy of it is held; the last copy runs its undo, which puts the prefix
-// back as wine-session leaves it (the final run of the test shows that it did).
+// A change to the prefix lasts while a copy of it is held; the last copy runs its undo, which
+// puts the prefix back as wine-session leaves it (the test's final run shows that it did).
 using PrefixChange = std::shared_ptr<void>;
 PrefixChange undoing(std::function<void()> undo) { return PrefixChange(nullptr, [undo](void *) { undo(); }); }
 
