@@ -29,20 +29,6 @@ private:
     bool started_ = false;
 };
 
-class DecodedOptions {
-public:
-    explicit DecodedOptions(const Plugin &plugin) : plugin_(plugin) {}
-    ~DecodedOptions() {
-        if (record) plugin_.freeDestinationOptions(0, record);
-    }
-    DecodedOptions(const DecodedOptions &) = delete;
-    DecodedOptions &operator=(const DecodedOptions &) = delete;
-    MAPIDestinationOptions *record = nullptr;
-
-private:
-    const Plugin &plugin_;
-};
-
 void failedInPlugin(Findings &findings, const std::string &topic, const char *what, int code, const char *text) {
     std::string found = std::string(what) + " failed with code " + std::to_string(code) + " (" + codeMeaning(code) + ")";
     if (text && *text) found += ": " + std::string(text);
@@ -69,7 +55,7 @@ void resolveThroughPlugin(Findings &findings, const std::string &pluginPath, con
     UXDJobInfo *info = nullptr;
     rc = plugin.initExportDestination(nullptr, 0, &options, &record, &session.job, &info);
     if (rc != UXD_SUCCESS) return failedInPlugin(findings, topic, "UXDInitExportDestination", rc, plugin.getErrorText(nullptr));
-    DecodedOptions decoded(plugin);
+    PluginRecord decoded(plugin);
     rc = plugin.decodeDestinationOptions(session.job, &decoded.record);
     if (rc != UXD_SUCCESS) return failedInPlugin(findings, topic, "UXDDecodeDestinationOptions", rc, plugin.getErrorText(session.job));
     const char *to = decoded.record->toNames ? decoded.record->toNames : "";

@@ -38,6 +38,21 @@ private:
     HMODULE library_ = nullptr;
 };
 
+// A record the plug-in handed out, given back to it through UXDFreeDestinationOptions.
+class PluginRecord {
+public:
+    explicit PluginRecord(const Plugin &plugin) : plugin_(plugin) {}
+    ~PluginRecord() {
+        if (record) plugin_.freeDestinationOptions(0, record);
+    }
+    PluginRecord(const PluginRecord &) = delete;
+    PluginRecord &operator=(const PluginRecord &) = delete;
+    MAPIDestinationOptions *record = nullptr;
+
+private:
+    const Plugin &plugin_;
+};
+
 // The plug-in beside this program.
 std::string defaultPluginPath();
 

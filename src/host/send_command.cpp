@@ -15,10 +15,7 @@ namespace {
 // What UXDInitExportDestination is given; it stays alive until the job is over.
 class JobOptions {
 public:
-    explicit JobOptions(const Plugin &plugin) : plugin_(plugin) {}
-    ~JobOptions() {
-        if (converted_) plugin_.freeDestinationOptions(0, converted_);
-    }
+    explicit JobOptions(const Plugin &plugin) : plugin_(plugin), converted_(plugin) {}
     JobOptions(const JobOptions &) = delete;
     JobOptions &operator=(const JobOptions &) = delete;
 
@@ -33,7 +30,7 @@ private:
     MAPIDestinationOptions ansi_{};
     WideMailTexts wideTexts_;
     MAPIDestinationOptionsW wide_{};
-    MAPIDestinationOptions *converted_ = nullptr;
+    PluginRecord converted_;  // the plug-in's conversion of wide_
     const MAPIDestinationOptions *options_ = nullptr;
 };
 
@@ -55,9 +52,9 @@ int JobOptions::convertWide(const MailTexts &texts) {
     if (!widen(texts, wideTexts_, error)) return reportFailure("--wide", UXD_E_INVALID_ARGUMENT, error.c_str());
     wide_ = wideOptions(wideTexts_);
     uint16_t size = 0;
-    UXDResult rc = plugin_.destinationOptionsW2A(&wide_, &converted_, &size);
+    UXDResult rc = plugin_.destinationOptionsW2A(&wide_, &converted_.record, &size);
     if (rc != UXD_SUCCESS) return reportFailure("converting the texts (UXDDestinationOptionsW2A)", rc, nullptr);
-    options_ = converted_;
+    options_ = converted_.record;
     return UXD_SUCCESS;
 }
 
