@@ -66,7 +66,8 @@ function(uxd_layer name dir)
 endfunction()
 
 uxd_layer(uxd_support support
-  SOURCES src/support/allocation.cpp src/support/format_text.cpp)
+  SOURCES src/support/allocation.cpp src/support/format_text.cpp
+    src/support/mail_client_registration.cpp)
 uxd_layer(uxd_model model
   SOURCES src/model/module_state.cpp src/model/catalogue.cpp src/model/export_job.cpp
     src/model/job_operations.cpp src/model/attachment_name.cpp src/model/mapi_functions.cpp
@@ -124,11 +125,12 @@ target_link_libraries(uxdmapi PRIVATE $<LINK_LIBRARY:WHOLE_ARCHIVE,uxd_exports>)
 set(UXD_HOST_SOURCES src/host/command_line.cpp src/host/options_builder.cpp src/host/options_file.cpp
   src/host/export_files.cpp src/host/plugin.cpp src/host/report.cpp src/host/usage.cpp
   src/host/console_text.cpp src/host/send_command.cpp src/host/owner_only.cpp src/host/explanations.cpp
-  src/host/check_command.cpp src/host/check_findings.cpp src/host/check_probes.cpp src/host/mail_client.cpp
+  src/host/check_command.cpp src/host/check_findings.cpp src/host/check_probes.cpp
   src/host/pe_machine.cpp)
 add_executable(uxdsend src/host/uxdsend.cpp src/host/uxdsend.rc ${UXD_HOST_SOURCES})
 target_include_directories(uxdsend PRIVATE include src/host ${UXD_VERSION_INCLUDES})
-target_link_libraries(uxdsend PRIVATE advapi32)
+# The mail-client registration is read by the plug-in's support code, the one reading of it.
+target_link_libraries(uxdsend PRIVATE uxd_support advapi32)
 add_dependencies(uxdsend uxdmapi rmlocale ${UXD_LANGUAGE_TARGETS})
 
 # --- the test mail system, for the tests and the demo --------------------------------

@@ -14,6 +14,7 @@
 using namespace testmail;
 
 SCODE WINAPI MAPIAllocateBuffer(ULONG cbSize, LPVOID *lppBuffer) {
+    if (forwardedByMapi32()) return allocateBuffer(cbSize, lppBuffer);
     return comCall([&] {
         LogLine line("MAPIAllocateBuffer");
         line.number("size", cbSize);
@@ -28,6 +29,7 @@ SCODE WINAPI MAPIAllocateBuffer(ULONG cbSize, LPVOID *lppBuffer) {
 }
 
 SCODE WINAPI MAPIAllocateMore(ULONG cbSize, LPVOID lpObject, LPVOID *lppBuffer) {
+    if (forwardedByMapi32()) return allocateMore(cbSize, lpObject, lppBuffer);
     return comCall([&] {
         LogLine line("MAPIAllocateMore");
         line.number("size", cbSize).hex("head", reinterpret_cast<ULONG_PTR>(lpObject));
@@ -42,6 +44,7 @@ SCODE WINAPI MAPIAllocateMore(ULONG cbSize, LPVOID lpObject, LPVOID *lppBuffer) 
 }
 
 ULONG WINAPI MAPIFreeBuffer(LPVOID pv) {
+    if (forwardedByMapi32()) return freeBuffer(pv) ? S_OK : MAPI_E_INVALID_PARAMETER;
     return static_cast<ULONG>(comCall([&] {
         LogLine line("MAPIFreeBuffer");
         line.hex("buffer", reinterpret_cast<ULONG_PTR>(pv));

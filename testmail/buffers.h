@@ -12,14 +12,24 @@
 
 namespace testmail {
 
+// The pool behind the exported MAPIAllocateBuffer, MAPIAllocateMore and MAPIFreeBuffer.
 SCODE allocateBuffer(ULONG size, void **buffer) noexcept;
 SCODE allocateMore(ULONG size, void *head, void **buffer) noexcept;
 bool freeBuffer(void *head) noexcept;  // false: null or not a head handed out here
 long outstandingBuffers() noexcept;
 
+// What this DLL hands its callers is allocated through MAPI32.DLL's own MAPIAllocateBuffer,
+// so that whichever MAPIFreeBuffer MAPI32.DLL routes the caller's release to frees it. Wine's
+// MAPI32.DLL takes Simple MAPI calls from the DLLPath client but MAPIFreeBuffer only from a
+// DLLPathEx one: registered for Simple MAPI only, our buffers would reach Wine's own
+// allocator. Registered in full, MAPI32.DLL hands the call back to our export, and it lands
+// in the pool as before; the export then neither logs it nor applies a scripted result.
+bool forwardedByMapi32() noexcept;
+void releaseToCaller(void *head) noexcept;  // a head made for a caller, not handed over after all
+
 // Owns a head while a result is built, so a failure half-way frees what was made.
 struct BufferDeleter {
-    void operator()(void *head) const noexcept { freeBuffer(head); }
+    void operator()(void *head) const noexcept { releaseToCaller(head); }
 };
 using OwnedBuffer = std::unique_ptr<void, BufferDeleter>;
 

@@ -2,6 +2,9 @@
 // HKLM\Software\Clients\Mail names the client, and the client's key gives the DLL for Simple
 // MAPI (DLLPath) and for Extended MAPI (DLLPathEx). A client stays registered at every step:
 // without one, MAPI32.DLL shows a modal box, which would hang an unattended test.
+//   regsvr32 uxdtestmail.dll                 Simple and Extended MAPI (DllRegisterServer)
+//   regsvr32 /n /i:simple uxdtestmail.dll    Simple MAPI only, as most mail clients register
+//   regsvr32 /u uxdtestmail.dll              Wine's own client the default again
 #include <windows.h>
 #include <olectl.h>
 
@@ -50,21 +53,27 @@ std::wstring modulePath() {
 
 HRESULT fromStatus(LONG status) { return status == ERROR_SUCCESS ? S_OK : HRESULT_FROM_WIN32(status); }
 
-LONG writeClientKey(const Key &mail, const std::wstring &path) {
+enum class Kind { Full, SimpleOnly };
+
+LONG writeClientKey(const Key &mail, const std::wstring &path, Kind kind) {
     Key client(mail.get(), kClient);
     LONG status = client.status();
     if (status == ERROR_SUCCESS) status = client.set(nullptr, kClient);
     if (status == ERROR_SUCCESS) status = client.set(L"DLLPath", path);
-    if (status == ERROR_SUCCESS) status = client.set(L"DLLPathEx", path);
+    if (status == ERROR_SUCCESS && kind == Kind::Full) status = client.set(L"DLLPathEx", path);
+    if (status == ERROR_SUCCESS && kind == Kind::SimpleOnly) {
+        status = RegDeleteValueW(client.get(), L"DLLPathEx");
+        if (status == ERROR_FILE_NOT_FOUND) status = ERROR_SUCCESS;
+    }
     return status;
 }
 
-HRESULT registerClient() {
+HRESULT registerClient(Kind kind) {
     std::wstring path = modulePath();
     if (path.empty()) return SELFREG_E_CLASS;
     Key mail(HKEY_LOCAL_MACHINE, kMailKey);
     LONG status = mail.status();
-    if (status == ERROR_SUCCESS) status = writeClientKey(mail, path);  // the client first,
+    if (status == ERROR_SUCCESS) status = writeClientKey(mail, path, kind);  // the client first,
     if (status == ERROR_SUCCESS) status = mail.set(nullptr, kClient);  // then point at it
     return fromStatus(status);
 }
@@ -81,7 +90,17 @@ HRESULT unregisterClient() {
 
 STDAPI DllRegisterServer(void) {
     try {
-        return registerClient();
+        return registerClient(Kind::Full);
+    } catch (...) {
+        return E_OUTOFMEMORY;
+    }
+}
+
+// regsvr32 /n /i:simple: registered for Simple MAPI only (DLLPath, no DLLPathEx).
+STDAPI DllInstall(BOOL install, LPCWSTR commandLine) {
+    if (!install || !commandLine || lstrcmpiW(commandLine, L"simple") != 0) return E_INVALIDARG;
+    try {
+        return registerClient(Kind::SimpleOnly);
     } catch (...) {
         return E_OUTOFMEMORY;
     }

@@ -96,11 +96,11 @@ void onCommand(HWND dialog, MAPIDestination &job, int command) noexcept {
 // recipients are handed over whole or not at all.
 HRESULT chooseThroughAddressBook(MAPIDestination &job, HWND dialog, uint32_t count, const MapiRecipDesc *table,
                                  RecipientTable &chosen) noexcept {
-    HRESULT rc = S_OK;
-    if (!extendedMapi.bound) rc = bindExtendedMapi(job.mapiLibrary.get());
-    if (!extendedMapi.bound) return rc;
+    AddressBook book;
+    HRESULT rc = reachAddressBook(job, dialog, book);
+    if (FAILED(rc)) return rc;
     if (!chosen.copy(count, table)) return E_FAIL;
-    return chooseFromAddressBook(dialog, job.profileName, job.password, chosen);
+    return chooseFromAddressBook(book, dialog, chosen);
 }
 
 }  // namespace
@@ -240,24 +240,29 @@ void addressRecipients(MAPIDestination *job, HWND dialog) noexcept {
         WaitCursor wait;
         if (gatherRecipients(job, false, &count, table.put()) != UXD_SUCCESS) return;
     }
-    HRESULT rc;
+    HRESULT rc = S_OK;
     unique_mapi_buffer<MapiRecipDesc> fromSimpleMapi;
     RecipientTable fromAddressBook;
-    const MapiRecipDesc *chosen;
-    uint32_t chosenCount;
-    if (!useAddressBook()) {
-        ULONG simpleCount = 0;
-        rc = static_cast<HRESULT>(simpleMapi.address(job->session, reinterpret_cast<ULONG_PTR>(dialog), nullptr, 2,
-                                                     nullptr, count, table.get(), 0, 0, &simpleCount,
-                                                     fromSimpleMapi.put()));
-        chosen = fromSimpleMapi.get();
-        chosenCount = simpleCount;
-    } else {
+    const MapiRecipDesc *chosen = nullptr;
+    uint32_t chosenCount = 0;
+    if (addressBookInReach(*job)) {
         rc = chooseThroughAddressBook(*job, dialog, count, table.get(), fromAddressBook);
         chosen = fromAddressBook.rows();
         chosenCount = fromAddressBook.count();
     }
-    // A failure is not reported; the lists, and so the boxes, then stay as they were.
+    if (!addressBookInReach(*job)) {
+        ULONG simpleCount = 0;
+        ULONG result = simpleMapi.address(job->session, reinterpret_cast<ULONG_PTR>(dialog), nullptr, 2, nullptr,
+                                          count, table.get(), 0, 0, &simpleCount, fromSimpleMapi.put());
+        // Where the client offers no address book of either kind, the user is told why nothing
+        // opened; before Windows 6.1 the command stays silent, as it always was.
+        if (useAddressBook() && result != SUCCESS_SUCCESS && result != MAPI_USER_ABORT)
+            job->reportMapiResult(1, result, "MAPIAddress");
+        rc = static_cast<HRESULT>(result);
+        chosen = fromSimpleMapi.get();
+        chosenCount = simpleCount;
+    }
+    // Any other failure is not reported; the lists, and so the boxes, then stay as they were.
     if (rc != S_OK || setRecipientsFromTable(job, chosenCount, chosen) != UXD_SUCCESS) return;
     showRecipients(&job->toList.head, job->toText, kRecipientTextSize);
     showRecipients(&job->ccList.head, job->ccText, kRecipientTextSize);

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "allocation.h"
+#include "mail_client_registration.h"
 #include "module_state.h"
 #include "resource_ids.h"
 
@@ -22,6 +23,14 @@ bool mapiLibraryPresent() noexcept {
     return true;
 }
 
+// Read before any mail call: with no client to hand calls to, MAPI32.DLL answers the first
+// one with a modal box that waits for a user, which would stall an unattended host.
+bool mailClientRegistered() noexcept {
+    MailClientRegistration client;
+    readMailClientRegistration(client);
+    return mailClientAvailable(client);
+}
+
 void closeResourceSession() noexcept {
     if (module.resourceSession) RMTermResMgrSession(module.resourceSession);
     module.resourceSession = nullptr;
@@ -30,7 +39,7 @@ void closeResourceSession() noexcept {
 }  // namespace
 
 UXDResult startModule() noexcept {
-    if (!mailSettingOn() || !mapiLibraryPresent()) return UXD_E_MAIL_UNAVAILABLE;
+    if (!mailSettingOn() || !mapiLibraryPresent() || !mailClientRegistered()) return UXD_E_MAIL_UNAVAILABLE;
     module.resourceSession =
         RMInitResMgrSession(module.moduleInstance, 0, kResourceLibraryPattern, 1);
 

@@ -5,7 +5,7 @@
 
 namespace uxd {
 
-// Checks that mail is on and MAPI32.DLL is there, opens the resource session and keeps the
+// Checks that mail is on, MAPI32.DLL is there and a mail client is registered for it, opens the resource session and keeps the
 // catalogue's default texts. 0, 7 or 2; nothing is left open on failure.
 UXDResult startModule() noexcept;
 

@@ -5,15 +5,16 @@
 #include <mapi.h>
 
 #include "explanations.h"
-#include "mail_client.h"
+#include "mail_client_registration.h"
 #include "pe_machine.h"
 #include "uxdmapi.h"
 
 namespace {
 
-const char kSimpleOnlyRemedy[] =
-    "send with recipients resolved and saved before (uxdsend send --save-options FILE where names resolve, then "
-    "--options FILE), or install a mail client with Extended MAPI";
+using uxd::ClientDll;
+using uxd::RegisteredText;
+
+const char kOtherClient[] = "reinstall the mail client, or make another client the default";
 
 // The twelve entry points the plug-in binds; it refuses a MAPI32.DLL that lacks any of them.
 const char *const kSimpleMapi[] = {"MAPILogon",    "MAPILogoff",     "MAPISendMail",  "MAPISendDocuments",
@@ -47,43 +48,50 @@ std::string missingOf(HMODULE library, const char *const *names, size_t count) {
     return missing;
 }
 
-// One of the client's DLLs; true when it is there and loadable into this 64-bit process.
-// `failing` is the code a send meets when it is not.
-bool checkClientDll(Findings &findings, const char *value, const std::optional<std::string> &registered,
-                    bool needed, int failing) {
-    auto fail = [&](const std::string &found, const std::string &remedy) {
-        if (needed) findings.problem(value, found, remedy, failing);
-        else findings.warning(value, found, remedy);
-        return false;
-    };
-    if (!registered || registered->empty())
-        return fail("not registered", "reinstall the mail client, or make another client the default");
-    std::string path = locateDll(*registered);
-    PeImage image = readPeImage(path);
-    if (path.empty() || image.kind == PeImage::Missing)
-        return fail(*registered + " is missing", "reinstall the mail client, or make another client the default");
-    if (image.kind == PeImage::NotPe) return fail(path + " is not a DLL", "reinstall the mail client");
-    if (image.machine != IMAGE_FILE_MACHINE_AMD64)
-        return fail(path + " is " + describeMachine(image.machine) + ": it cannot be loaded into uxdsend or a 64-bit host",
-                    "install the mail client's 64-bit edition, or a 64-bit mail client");
-    findings.ok(value, path + ", " + describeMachine(image.machine));
-    return true;
+// Where the loader's search finds a bare name, or empty.
+std::string searched(const char *name) {
+    char found[MAX_PATH];
+    DWORD length = SearchPathA(nullptr, name, nullptr, MAX_PATH, found, nullptr);
+    return length > 0 && length < MAX_PATH ? std::string(found, length) : std::string();
 }
 
-void checkExtendedDll(Findings &findings, MailSetup &setup, const MailClient &client) {
-    if (!setup.addressBookPath && (!client.dllPathEx || client.dllPathEx->empty())) {
-        findings.ok("DLLPathEx", "not registered: the client offers Simple MAPI only, which is all Windows Vista needs");
-        return;
+// One of the client's DLL values, judged as the plug-in judges it. A DLL that cannot serve is
+// a problem when the client has nothing else to offer (the plug-in then returns 7), else a
+// warning.
+void checkClientDll(Findings &findings, const char *value, const RegisteredText &registered, bool clientUsable) {
+    uint16_t machine = 0;
+    ClientDll dll = uxd::examineClientDll(registered, &machine);
+    const std::string path = registered.text;
+    auto fail = [&](const std::string &found, const std::string &remedy) {
+        if (clientUsable) findings.warning(value, found, remedy);
+        else findings.problem(value, found, remedy, UXD_E_MAIL_UNAVAILABLE);
+    };
+    switch (dll) {
+    case ClientDll::NotRegistered: return;  // told with what the client offers
+    case ClientDll::Unusable: return fail("not a text, or longer than the plug-in reads", kOtherClient);
+    case ClientDll::SearchedName: {
+        std::string found = searched(registered.text);
+        if (found.empty()) return findings.ok(value, path + ": a bare name, left to the system's search (not found "
+                                                            "on this program's search path)");
+        return findings.ok(value, path + ": a bare name, found at " + found);
     }
-    // From Windows 7 on the plug-in resolves every name through Extended MAPI.
-    if (setup.addressBookPath && (!client.dllPathEx || client.dllPathEx->empty())) {
-        findings.warning("DLLPathEx",
-                         "not registered: the client offers Simple MAPI only, so on this Windows every silent send by "
-                         "name fails (error 2147500037 of MAPIResolveName)",
-                         kSimpleOnlyRemedy, UXD_E_FAILURE);
-        return;
+    case ClientDll::Missing: return fail(path + " is missing", kOtherClient);
+    case ClientDll::Directory: return fail(path + " is a folder, not a DLL", kOtherClient);
+    case ClientDll::NotImage: return fail(path + " is not a DLL", "reinstall the mail client");
+    case ClientDll::OtherMachine:
+        return fail(path + " is " + describeMachine(machine) + ": it cannot be loaded into uxdsend or a 64-bit host",
+                    "install the mail client's 64-bit edition, or a 64-bit mail client");
+    case ClientDll::Loadable: return findings.ok(value, path + ", " + describeMachine(machine));
     }
-    setup.clientExtended = checkClientDll(findings, "DLLPathEx", client.dllPathEx, setup.addressBookPath, UXD_E_FAILURE);
+}
+
+// What the client offers for names: with no Extended MAPI the plug-in resolves them through
+// Simple MAPI on every Windows.
+void checkExtendedOffer(Findings &findings, const MailSetup &setup, const uxd::MailClientRegistration &client) {
+    if (client.dllPathEx.state != RegisteredText::Absent || client.msiComponentId.present()) return;
+    findings.ok("DLLPathEx", setup.addressBookPath
+                                 ? "not registered: names are resolved through Simple MAPI: the client offers no Extended MAPI"
+                                 : "not registered: the client offers Simple MAPI only, which is all Windows Vista needs");
 }
 
 // The code the plug-in makes of a failed logon's result, as a silent send would meet it.
@@ -135,26 +143,41 @@ void checkWindowsVersion(Findings &findings, MailSetup &setup) {
     setup.addressBookPath = version.dwMajorVersion > 6 || (version.dwMajorVersion == 6 && version.dwMinorVersion >= 1);
     findings.ok("Windows", std::to_string(version.dwMajorVersion) + "." + std::to_string(version.dwMinorVersion) +
                                " (build " + std::to_string(version.dwBuildNumber) + "): names are resolved through " +
-                               (setup.addressBookPath ? "the Extended MAPI address book (Windows 7 and later)"
+                               (setup.addressBookPath ? "the Extended MAPI address book where the client offers one, "
+                                                        "else Simple MAPI (Windows 7 and later)"
                                                       : "Simple MAPI's MAPIResolveName (before Windows 7)"));
 }
 
 void checkMailClient(Findings &findings, MailSetup &setup) {
-    MailClient client = registeredMailClient();
-    if (client.name.empty()) {
+    uxd::MailClientRegistration client;
+    uxd::readMailClientRegistration(client);
+    setup.clientUsable = uxd::mailClientAvailable(client);
+    if (client.name.state == RegisteredText::Unusable) {
+        findings.problem("mail client", "Software\\Clients\\Mail names the default with a value that is not a text, "
+                                        "or too long", "make a mail client the default again", UXD_E_MAIL_UNAVAILABLE);
+        return;
+    }
+    if (!client.name.present()) {
         findings.problem("mail client", "none is the default (HKCU and HKLM Software\\Clients\\Mail name none)",
                          "install a mail client and make it the default", UXD_E_MAIL_UNAVAILABLE);
         return;
     }
-    std::string where = client.hive + "\\Software\\Clients\\Mail";
+    std::string where = std::string(client.perUser ? "HKCU" : "HKLM") + "\\Software\\Clients\\Mail";
     if (!client.keyFound) {
-        findings.problem("mail client", quoted(client.name) + ", named by " + where + ", has no key of its own",
-                         "reinstall the mail client, or make another client the default", UXD_E_MAIL_UNAVAILABLE);
+        findings.problem("mail client", quoted(client.name.text) + ", named by " + where + ", has no key of its own",
+                         kOtherClient, UXD_E_MAIL_UNAVAILABLE);
         return;
     }
-    findings.ok("mail client", quoted(client.name) + " (the default in " + where + ")");
-    setup.clientUsable = checkClientDll(findings, "DLLPath", client.dllPath, true, UXD_E_MAIL_UNAVAILABLE);
-    if (setup.clientUsable) checkExtendedDll(findings, setup, client);
+    findings.ok("mail client", quoted(client.name.text) + " (the default in " + where + ")");
+    if (client.msiComponentId.present())
+        findings.ok("MSIComponentID", std::string(client.msiComponentId.text) + ": the installer finds the client's DLL");
+    if (client.dllPath.state == RegisteredText::Absent && client.dllPathEx.state == RegisteredText::Absent &&
+        !client.msiComponentId.present())
+        findings.problem("DLLPath", "not registered, nor DLLPathEx or MSIComponentID: no DLL to hand calls to",
+                         kOtherClient, UXD_E_MAIL_UNAVAILABLE);
+    checkClientDll(findings, "DLLPath", client.dllPath, setup.clientUsable);
+    checkClientDll(findings, "DLLPathEx", client.dllPathEx, setup.clientUsable);
+    if (setup.clientUsable) checkExtendedOffer(findings, setup, client);
 }
 
 void checkMapi32(Findings &findings, const MailSetup &setup, const std::string &profile, const std::string &password) {
@@ -177,9 +200,6 @@ void checkMapi32(Findings &findings, const MailSetup &setup, const std::string &
     else findings.problem("Simple MAPI", "missing: " + missing, "reinstall the mail client", UXD_E_FAILURE);
     missing = missingOf(mapi.handle, kExtendedMapi, std::size(kExtendedMapi));
     if (missing.empty()) findings.ok("Extended MAPI", "MAPILogonEx, MAPIAllocateBuffer and MAPIFreeBuffer");
-    else if (setup.addressBookPath)
-        findings.problem("Extended MAPI", "missing: " + missing + ", so every name fails to resolve", kSimpleOnlyRemedy,
-                         UXD_E_FAILURE);
-    else findings.warning("Extended MAPI", "missing: " + missing, "none needed before Windows 7");
+    else findings.ok("Extended MAPI", "missing: " + missing + ", so names are resolved through Simple MAPI");
     checkLogon(findings, mapi.handle, profile, password);
 }

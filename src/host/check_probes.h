@@ -10,9 +10,8 @@
 
 struct MailSetup {
     bool mailOn = false;
-    bool clientUsable = false;     // DLLPath names a DLL this 64-bit process can load
-    bool clientExtended = false;   // DLLPathEx does too
-    bool addressBookPath = false;  // Windows 6.1 or later: names go through Extended MAPI
+    bool clientUsable = false;     // MAPI32.DLL has a client to hand calls to: the plug-in starts
+    bool addressBookPath = false;  // Windows 6.1 or later: names go through Extended MAPI where it is offered
 };
 
 void checkWinIni(Findings &findings, MailSetup &setup);

@@ -22,23 +22,17 @@ struct Explanation {
     const char *advice;
 };
 
-const char kSimpleOnly[] =
-    "on Windows 7 and later the plug-in resolves names through Extended MAPI, and this usually means the mail "
-    "client offers Simple MAPI only (uxdsend check tells); send with recipients resolved and saved before "
-    "(--save-options, then --options), or use a mail client with Extended MAPI";
-
 const Explanation kExplanations[] = {
     {Key::Code, uint32_t(UXD_E_MAIL_UNAVAILABLE),
-     "mail is switched off in WIN.INI ([Mail] MAPI=1 switches it on), or no mail client provides MAPI32.DLL; "
-     "uxdsend check tells which"},
+     "mail is switched off in WIN.INI ([Mail] MAPI=1 switches it on), or no mail client is registered for "
+     "MAPI32.DLL to hand mail to; uxdsend check tells which"},
     {Key::Code, uint32_t(UXD_E_NOT_SUPPORTED), "the mail client does not do what was asked; try another client"},
     // Extended MAPI's address book, from Windows 7 on.
     {Key::Result, 0x8004010F, "no address-book entry matches the name: check its spelling, or give it as the "
                               "address book has it"},
     {Key::Result, 0x80040700, "several address-book entries match the name: give more of it"},
-    {Key::Result, 0x80004005, kSimpleOnly},
-    {Key::Result, ERROR_PROC_NOT_FOUND, "the mail client's MAPI32.DLL has no Extended MAPI (MAPILogonEx): "
-                                        "uxdsend check tells more"},
+    {Key::Result, 0x80004005, "the mail client's address book failed without saying why; try the name in the "
+                              "client's own address book"},
     // Simple MAPI's results, as the plug-in reports them in "Error N returned by function <F>".
     {Key::Result, MAPI_E_FAILURE, "the mail client failed without saying why; try the same in the client itself"},
     {Key::Result, MAPI_E_LOGON_FAILURE, "the mail client refused the logon: check --profile and --password"},

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "allocation.h"
-#include "com_ptr.h"
+#include "export_job.h"
 #include "raii.h"
 #include "win32_resources.h"
 
@@ -28,20 +28,8 @@ struct AddressListFree {
 };
 using unique_address_list = unique_res<LPADRLIST, AddressListFree>;
 
-// The Extended MAPI session and its address book, released address book first.
-struct AddressBookSession {
-    ComPtr<IMAPISession> session;
-    ComPtr<IAddrBook> addressBook;
-    ~AddressBookSession() { addressBook.reset(); }
-
-    HRESULT open(HWND window, const char *profile, const char *password) noexcept {
-        HRESULT hr = extendedMapi.logonEx(0, const_cast<LPSTR>(profile), const_cast<LPSTR>(password),
-                                          kExtendedLogonFlags, session.put());
-        if (FAILED(hr)) return hr;
-        return session->OpenAddressBook(reinterpret_cast<ULONG_PTR>(window), nullptr, AB_NO_DIALOG,
-                                        addressBook.put());
-    }
-};
+// Out of memory is the one failure that does not say the address book is missing.
+bool meansNoAddressBook(HRESULT hr) noexcept { return hr != MAPI_E_NOT_ENOUGH_MEMORY; }
 
 // Takes one value of a returned entry into its row; false when out of memory.
 bool takeValue(const SPropValue &value, MapiRecipDesc &row) noexcept {
@@ -73,6 +61,10 @@ bool useAddressBook() noexcept {
         return info;
     }();
     return version.dwMajorVersion > 6 || (version.dwMajorVersion == 6 && version.dwMinorVersion >= 1);
+}
+
+bool addressBookInReach(const MAPIDestination &job) noexcept {
+    return useAddressBook() && !job.addressBookUnreachable;
 }
 
 ULONG bindExtendedMapi(HMODULE mapiLibrary) noexcept {
@@ -108,16 +100,22 @@ HRESULT allocAddressList(ULONG valuesPerEntry, ULONG entryCount, LPADRLIST *list
     return S_OK;
 }
 
-HRESULT resolveInAddressBook(HWND window, const char *profile, const char *password,
-                             bool showDialog, char **name, ULONG *entryIdSize,
-                             void **entryId) noexcept {
-    if (!extendedMapi.bound) return E_UNEXPECTED;
-    AddressBookSession book;
-    HRESULT hr = book.open(window, profile, password);
-    if (FAILED(hr)) return hr;
+HRESULT reachAddressBook(MAPIDestination &job, HWND window, AddressBook &book) noexcept {
+    if (!extendedMapi.bound) bindExtendedMapi(job.mapiLibrary.get());
+    HRESULT hr = E_UNEXPECTED;  // no entry points: no address book
+    if (extendedMapi.bound)
+        hr = extendedMapi.logonEx(0, job.profileName, job.password, kExtendedLogonFlags, book.session_.put());
+    if (SUCCEEDED(hr))
+        hr = book.session_->OpenAddressBook(reinterpret_cast<ULONG_PTR>(window), nullptr, AB_NO_DIALOG,
+                                            book.book_.put());
+    if (FAILED(hr) && meansNoAddressBook(hr)) job.addressBookUnreachable = true;
+    return hr;
+}
 
+HRESULT resolveInAddressBook(const AddressBook &book, HWND window, bool showDialog, char **name,
+                             ULONG *entryIdSize, void **entryId) noexcept {
     LPADRLIST list = nullptr;
-    hr = allocAddressList(1, 1, &list);
+    HRESULT hr = allocAddressList(1, 1, &list);
     if (FAILED(hr)) return hr;
     unique_address_list listOwner(list);
     list->cEntries = 1;
@@ -125,7 +123,7 @@ HRESULT resolveInAddressBook(HWND window, const char *profile, const char *passw
     list->aEntries[0].rgPropVals[0].ulPropTag = PR_DISPLAY_NAME_A;
     list->aEntries[0].rgPropVals[0].Value.lpszA = *name;
 
-    hr = book.addressBook->ResolveName(reinterpret_cast<ULONG_PTR>(window), showDialog ? MAPI_DIALOG : 0,
+    hr = book->ResolveName(reinterpret_cast<ULONG_PTR>(window), showDialog ? MAPI_DIALOG : 0,
                                        nullptr, list);
     if (hr == MAPI_E_USER_CANCEL) return kSimpleMapiUserAbort;
     if (FAILED(hr)) return hr;
@@ -186,15 +184,9 @@ HRESULT readChoice(const ADRLIST &list, RecipientTable &chosen) noexcept {
 }
 }  // namespace
 
-HRESULT chooseFromAddressBook(HWND window, const char *profile, const char *password,
-                              RecipientTable &entries) noexcept {
-    if (!extendedMapi.bound) return E_UNEXPECTED;
-    AddressBookSession book;
-    HRESULT hr = book.open(window, profile, password);
-    if (FAILED(hr)) return hr;
-
+HRESULT chooseFromAddressBook(const AddressBook &book, HWND window, RecipientTable &entries) noexcept {
     unique_address_list listOwner;
-    hr = buildPrefilledList(entries, listOwner);
+    HRESULT hr = buildPrefilledList(entries, listOwner);
     if (FAILED(hr)) return hr;
 
     ADRPARM parameters = {};
@@ -203,7 +195,7 @@ HRESULT chooseFromAddressBook(HWND window, const char *profile, const char *pass
     parameters.cDestFields = 2;
     ULONG_PTR owner = reinterpret_cast<ULONG_PTR>(window);
     LPADRLIST list = listOwner.release();  // the address book may replace it
-    hr = book.addressBook->Address(&owner, &parameters, &list);
+    hr = book->Address(&owner, &parameters, &list);
     listOwner.reset(list);
     if (FAILED(hr)) return hr;
 

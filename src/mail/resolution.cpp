@@ -1,5 +1,6 @@
-// MAPIRecipient::resolve: Simple MAPI's MAPIResolveName, or the Extended MAPI address book
-// on Windows 6.1 and later, and the reports of names that match nothing or several.
+// MAPIRecipient::resolve: the Extended MAPI address book on Windows 6.1 and later, Simple
+// MAPI's MAPIResolveName before 6.1 or where the address book cannot be reached, and the
+// reports of names that match nothing or several.
 #include "resolution.h"
 
 #include "address_book.h"
@@ -25,16 +26,16 @@ struct Resolution {
     }
 };
 
+// Through the address book when it can be reached; where it cannot, the job now knows, and
+// the caller turns to Simple MAPI.
 ULONG resolveThroughAddressBook(const MAPIRecipient &recipient, bool showDialog, HWND window,
                                 Resolution &result) noexcept {
-    ULONG rc = 0;
-    MAPIDestination &job = *recipient.job;
-    if (!extendedMapi.bound) rc = bindExtendedMapi(job.mapiLibrary.get());
-    if (!extendedMapi.bound) return rc;
+    AddressBook book;
+    HRESULT hr = reachAddressBook(*recipient.job, window, book);
+    if (FAILED(hr)) return static_cast<ULONG>(hr);
     result.fromAddressBook.lpszName = duplicateText(recipient.name);
     if (!result.fromAddressBook.lpszName) return MAPI_E_INSUFFICIENT_MEMORY;
-    return static_cast<ULONG>(resolveInAddressBook(window, job.profileName, job.password, showDialog,
-                                                   &result.fromAddressBook.lpszName,
+    return static_cast<ULONG>(resolveInAddressBook(book, window, showDialog, &result.fromAddressBook.lpszName,
                                                    &result.fromAddressBook.ulEIDSize,
                                                    &result.fromAddressBook.lpEntryID));
 }
@@ -55,13 +56,11 @@ UXDResult reportUnresolved(const MAPIRecipient &recipient, unsigned textId, bool
 UXDResult MAPIRecipient::resolve(LHANDLE session, bool showDialog, HWND window) noexcept {
     if (isResolved) return UXD_SUCCESS;
     Resolution result;
-    ULONG rc;
-    if (useAddressBook()) {
-        rc = resolveThroughAddressBook(*this, showDialog, window, result);
-    } else {
+    ULONG rc = 0;
+    if (addressBookInReach(*job)) rc = resolveThroughAddressBook(*this, showDialog, window, result);
+    if (!addressBookInReach(*job))
         rc = simpleMapi.resolveName(session, static_cast<ULONG>(reinterpret_cast<ULONG_PTR>(window)), name,
                                     showDialog ? MAPI_DIALOG : 0, 0, result.fromSimpleMapi.put());
-    }
     if (rc == MAPI_E_UNKNOWN_RECIPIENT) return reportUnresolved(*this, IDS_NO_MATCH, showDialog, window);
     if (rc == MAPI_E_AMBIGUOUS_RECIPIENT) return reportUnresolved(*this, IDS_AMBIGUOUS, showDialog, window);
     if (rc != SUCCESS_SUCCESS) return job->reportMapiResult(showDialog, rc, "MAPIResolveName");

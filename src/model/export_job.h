@@ -97,6 +97,7 @@ public:
     uint32_t logonFlags = 0;
     uxd::unique_library mapiLibrary;
     LHANDLE session = 0;
+    bool addressBookUnreachable = false;  // found once per job; names then go through Simple MAPI
     uxd::RecipientList toList;
     uxd::RecipientList ccList;
     uxd::RecipientList bccList;

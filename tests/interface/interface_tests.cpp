@@ -5,11 +5,13 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "allocation.h"
 #include "allocation_sweep.h"
 #include "catalogue.h"
 #include "iat_hook.h"
+#include "mail_client_registration.h"
 #include "module_state.h"
 #include "rmlocale.h"
 #include "uxdmapi.h"
@@ -71,6 +73,89 @@ TEST_F(Module, MailSettingOffGivesSevenAndLaterCallsOnlyCount) {
     EXPECT_EQ(UXDInitialize(0), UXD_E_MAIL_UNAVAILABLE);
     EXPECT_EQ(UXDInitialize(0), UXD_SUCCESS) << "the failed call counted as a use";
     EXPECT_EQ(rmCalls.inits, 0) << "and neither call opened a session";
+}
+
+// The client the stub would hand calls to, set up per user (read before the machine's) and
+// removed after each case; the test mail system stays the machine's client meanwhile.
+struct ProbeClient {
+    static constexpr const char *kMail = "Software\\Clients\\Mail", *kName = "uxdmapi Probe Client";
+    std::string key = std::string(kMail) + "\\" + kName;
+    explicit ProbeClient(bool withKey) {
+        RegSetKeyValueA(HKEY_CURRENT_USER, kMail, nullptr, REG_SZ, kName, DWORD(strlen(kName) + 1));
+        if (withKey) RegCreateKeyA(HKEY_CURRENT_USER, key.c_str(), &made);
+    }
+    ~ProbeClient() {
+        if (made) RegCloseKey(made);
+        RegDeleteTreeA(HKEY_CURRENT_USER, key.c_str()), RegDeleteKeyA(HKEY_CURRENT_USER, key.c_str());
+        RegDeleteKeyValueA(HKEY_CURRENT_USER, kMail, nullptr);
+    }
+    void text(const char *name, const std::string &value, DWORD type = REG_SZ) const {
+        RegSetKeyValueA(HKEY_CURRENT_USER, key.c_str(), name, type, value.c_str(), DWORD(value.size() + 1));
+    }
+    HKEY made = nullptr;
+};
+
+// With no client to hand calls to, MAPI32.DLL answers the first mail call with a modal box:
+// the module refuses to start instead, where the stub certainly finds none.
+TEST_F(Module, StartsOnlyWhereMAPI32HasAMailClientToHandCallsTo) {
+    char self32[MAX_PATH];
+    GetModuleFileNameA(nullptr, self32, MAX_PATH);  // a 64-bit image that exists
+    const std::string image = self32, notImage = std::string(self32) + ".txt";
+    std::string i386(0x200, '\0');  // a DOS stub, "PE\0\0" and an i386 file header
+    i386[0] = 'M', i386[1] = 'Z', i386[0x3C] = 0x40, i386[0x40] = 'P', i386[0x41] = 'E', i386[0x44] = 0x4C, i386[0x45] = 0x01;
+    const std::string i386Path = std::string(self32) + ".i386.dll";
+    for (auto [path, bytes] : {std::pair{notImage, std::string("not a DLL")}, std::pair{i386Path, i386}}) {
+        FILE *file = fopen(path.c_str(), "wb");
+        ASSERT_TRUE(file);
+        fwrite(bytes.data(), 1, bytes.size(), file), fclose(file);
+    }
+    const DWORD number = 1;
+    const struct {
+        const char *registered;
+        bool key;
+        std::vector<std::pair<const char *, std::string>> values;
+        bool available;
+        DWORD type = REG_SZ;
+    } cases[] = {
+        // The office suite's shape: a bare name the search may not find, and an installer component.
+        {"office suite", true, {{"DLLPath", "MAPI32.dll"}, {"MSIComponentID", "{1D2A7E5D-A6B1-4CE4-9B62-54C61B19C34C}"}}, true},
+        {"installer component only", true, {{"MSIComponentID", "{1D2A7E5D-A6B1-4CE4-9B62-54C61B19C34C}"}}, true},
+        {"bare name only", true, {{"DLLPath", "uxdmapi-nowhere.dll"}}, true},
+        {"64-bit DLL", true, {{"DLLPath", image}}, true},
+        {"Extended MAPI DLL only", true, {{"DLLPathEx", image}}, true},
+        {"one good DLL of two", true, {{"DLLPath", "C:\\nowhere\\client.dll"}, {"DLLPathEx", image}}, true},
+        {"missing DLL", true, {{"DLLPath", "C:\\nowhere\\client.dll"}}, false},
+        {"a folder", true, {{"DLLPath", "C:\\windows"}}, false},
+        {"not a DLL", true, {{"DLLPath", notImage}}, false},
+        {"32-bit DLL", true, {{"DLLPath", i386Path}, {"DLLPathEx", i386Path}}, false},
+        {"expanded to a missing DLL", true, {{"DLLPath", "%SystemRoot%\\nowhere\\client.dll"}}, false, REG_EXPAND_SZ},
+        {"too long", true, {{"DLLPath", "C:\\" + std::string(2000, 'x') + ".dll"}}, false},
+        {"no DLL named", true, {}, false},
+        {"no key of its own", false, {}, false},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.registered);
+        {
+            ProbeClient client(c.key);
+            for (const auto &[name, value] : c.values) client.text(name, value, c.type);
+            MailClientRegistration read;
+            readMailClientRegistration(read);
+            EXPECT_TRUE(read.perUser);
+            EXPECT_EQ(mailClientAvailable(read), c.available);
+            EXPECT_EQ(UXDInitialize(0), c.available ? UXD_SUCCESS : UXD_E_MAIL_UNAVAILABLE);
+            EXPECT_EQ(rmCalls.inits, c.available ? 1 : 0) << "a refused start opens nothing";
+            EXPECT_STREQ(UXDGetErrorText(nullptr), "") << "code 7 carries no text";
+            UXDTerminate(), rmCalls = {};
+        }
+    }
+    {
+        ProbeClient client(true);
+        RegSetKeyValueA(HKEY_CURRENT_USER, client.key.c_str(), "DLLPath", REG_DWORD, &number, sizeof number);
+        EXPECT_EQ(UXDInitialize(0), UXD_E_MAIL_UNAVAILABLE) << "a DLLPath that is no text";
+        UXDTerminate();
+    }
+    EXPECT_EQ(UXDInitialize(0), UXD_SUCCESS) << "the machine's client once the user's is gone";
+    DeleteFileA(notImage.c_str()), DeleteFileA(i386Path.c_str());
 }
 
 // A record's 8-byte words in hex bytes, those whose bit is set in `pointers` shown as "ptr".
