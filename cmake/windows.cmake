@@ -127,10 +127,14 @@ set(UXD_HOST_SOURCES src/host/command_line.cpp src/host/options_builder.cpp src/
   src/host/console_text.cpp src/host/send_command.cpp src/host/owner_only.cpp src/host/explanations.cpp
   src/host/check_command.cpp src/host/check_findings.cpp src/host/check_probes.cpp
   src/host/pe_machine.cpp)
-add_executable(uxdsend src/host/uxdsend.cpp src/host/uxdsend.rc ${UXD_HOST_SOURCES})
-target_include_directories(uxdsend PRIVATE include src/host ${UXD_VERSION_INCLUDES})
+# Its commands as a library, so that the tests can drive the plug-in through the same code.
+add_library(uxdsend_core STATIC ${UXD_HOST_SOURCES})
+target_include_directories(uxdsend_core PUBLIC include src/host)
 # The mail-client registration is read by the plug-in's support code, the one reading of it.
-target_link_libraries(uxdsend PRIVATE uxd_support advapi32)
+target_link_libraries(uxdsend_core PUBLIC uxd_support advapi32)
+add_executable(uxdsend src/host/uxdsend.cpp src/host/uxdsend.rc)
+target_include_directories(uxdsend PRIVATE ${UXD_VERSION_INCLUDES})
+target_link_libraries(uxdsend PRIVATE uxdsend_core)
 add_dependencies(uxdsend uxdmapi rmlocale ${UXD_LANGUAGE_TARGETS})
 
 # --- the test mail system, for the tests and the demo --------------------------------

@@ -10,6 +10,7 @@
 
 #include "address_book.h"
 #include "allocation_sweep.h"
+#include "dialog_driver.h"
 #include "mail_fixture.h"
 #include "message_box.h"
 #include "recipient.h"
@@ -21,60 +22,8 @@ using namespace uxd;
 using Texts = std::vector<std::string>;
 
 namespace {
-constexpr DWORD kPollMs = 5, kTimeoutMs = 10000;
-
-// The dialog runs its modal loop on the test's thread, so the user is played from another.
-struct Driver {
-    explicit Driver(std::function<void(Driver &)> script) : thread_([this, script] {
-        for (DWORD waited = 0; !dialog && !noDialog && waited < kTimeoutMs; waited += kPollMs)
-            if (!(dialog = findDialog(owner_))) Sleep(kPollMs);
-        if (!dialog) return;
-        script(*this);
-        // A script that stopped early (a failed assertion) must not leave the test hanging.
-        for (DWORD waited = 0; isOpen() && waited < 2000; waited += kPollMs) Sleep(kPollMs);
-        if ((leftOpen = isOpen())) click(dialog, IDCANCEL);
-    }) {}
-
-    DWORD owner_ = GetCurrentThreadId();
-    HWND dialog = nullptr, boxOwner = nullptr;  // boxOwner: of the last box a command showed
-    bool leftOpen = false;
-    std::atomic<bool> noDialog{false};  // set when the call returned without showing one
-    std::thread thread_;
-    void type(int box, const std::string &text) const { SetDlgItemTextA(dialog, box, text.c_str()); }
-    std::string read(int box) const { return windowText(GetDlgItem(dialog, box)); }
-    // A key pressed and let go on the keyboard: it goes to the focus, as the user's would.
-    void key(WORD virtualKey) const {
-        INPUT input[2] = {};
-        for (INPUT &i : input) i.type = INPUT_KEYBOARD, i.ki.wVk = virtualKey;
-        input[1].ki.dwFlags = KEYEVENTF_KEYUP;
-        SendInput(2, input, sizeof(INPUT));
-        for (DWORD waited = 0; isOpen() && waited < 2000; waited += kPollMs) Sleep(kPollMs);
-    }
-    bool isOpen() const { return IsWindow(dialog) && IsWindowVisible(dialog); }
-
-    // Clicks a button and returns once its command is handled, with the texts of a box that the
-    // command showed meanwhile (none: no box), read before the driver pressed its OK.
-    Texts press(int button) {
-        // Sent from a thread of its own, as SendMessage waits for the command.
-        auto done = std::make_shared<std::atomic<bool>>(false);
-        std::thread([=, target = dialog, control = GetDlgItem(dialog, button)] {
-            SendMessageA(target, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(control));
-            *done = true;
-        }).detach();
-        Texts texts;
-        boxOwner = nullptr;
-        for (DWORD waited = 0; !*done && waited < kTimeoutMs; waited += kPollMs, Sleep(kPollMs)) {
-            HWND box = findDialog(owner_, dialog);
-            if (!box) continue;
-            ShownBox shown = readBox(box);
-            texts.insert(texts.end(), shown.texts.begin(), shown.texts.end()), boxOwner = shown.owner;
-            click(box, IDOK);
-            while (IsWindowVisible(box) && waited < kTimeoutMs) Sleep(kPollMs), waited += kPollMs;
-        }
-        EXPECT_TRUE(*done) << "button " << button << " still handled after " << kTimeoutMs << " ms";
-        return texts;
-    }
-};
+using dialog_driver::Driver;
+using dialog_driver::kPollMs;
 
 class SendMailDialog : public MailTest {
 protected:
@@ -89,6 +38,7 @@ protected:
         driver.thread_.join();
         EXPECT_TRUE(driver.dialog) << "the dialog never appeared (runSendMailDialog gave " << rc << ")";
         EXPECT_FALSE(driver.leftOpen) << "the script ended with the dialog still open";
+        EXPECT_TRUE(driver.stuck.empty()) << "a button was still being handled after " << dialog_driver::kTimeoutMs << " ms";
         return rc;
     }
     size_t calls(const std::string &function) const {  // since the job was made
@@ -266,6 +216,7 @@ TEST_F(SendMailDialog, EachFailingAllocationLeavesTheUserInCharge) {
             run.disarm();
             driver.noDialog = true;
             driver.thread_.join();
+            outcome.expect(driver.stuck.empty(), "a button was still being handled after 10 s");
             if (handle && !static_cast<MAPIDestination *>(handle)->errorText) outcome.seen.insert(Degradation::SpareErrorText);
             if (outcome.code == UXD_SUCCESS) {
                 UXDExportRequest request = {};

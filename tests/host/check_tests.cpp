@@ -13,7 +13,7 @@
 #include "test_mail.h"
 #include "test_paths.h"
 #include "uxdmapi.h"
-#include "uxdsend_run.h"
+#include "program_run.h"
 
 namespace {
 using Words = std::vector<std::string>;
@@ -121,7 +121,7 @@ TEST(Check, NamesWhatStandsInTheWayOfASilentSendAndExitsWithTheCodeItWouldMeet) 
     for (const auto &c : cases) {
         SCOPED_TRACE(c.setup);
         TestMail mail;
-        UxdsendRun run;
+        ProgramRun run;
         {
             PrefixChange made = c.make ? c.make(mail) : nullptr;
             run = runUxdsend(c.arguments, mail.folder());

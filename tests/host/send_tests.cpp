@@ -8,7 +8,7 @@
 
 #include "test_mail.h"
 #include "test_paths.h"
-#include "uxdsend_run.h"
+#include "program_run.h"
 #include "uxdmapi.h"
 
 namespace {
@@ -26,7 +26,7 @@ protected:
     // The exit status of uxdsend.exe run in the test mail folder; what it wrote on standard
     // error is left in `err`.
     DWORD run(const Words &arguments) {
-        UxdsendRun done = runUxdsend(arguments, folder);
+        ProgramRun done = runUxdsend(arguments, folder);
         err = done.err;
         return done.status;
     }

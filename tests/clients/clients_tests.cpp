@@ -1,0 +1,241 @@
+// Every kind of mail setup on every Windows, and every way a host sends: the test mail system
+// registered in full and for Simple MAPI only, Wine's own Native Mail Client (winemapi, which
+// hands each mail to xdg-email: a fake one records its arguments), and no client at all; Vista,
+// 7 and 10; names, a host's table, a saved block, and the Send Mail dialog's Check Names and
+// Address, each then Send. Each cell is a process of its own (MAPI32.DLL reads the registration
+// once per process) under a time limit, and ends with the one outcome its row expects.
+// The table of outcomes is left in the bin folder as client_matrix.txt.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <fstream>
+#include <functional>
+#include <sstream>
+
+#include "program_run.h"
+#include "test_mail.h"
+#include "test_paths.h"
+#include "uxdmapi.h"
+
+namespace {
+
+enum class MailSetup { Full, SimpleOnly, WineNative, NoClient };
+const char *nameOf(MailSetup setup) {
+    const char *names[] = {"test mail, full", "test mail, Simple MAPI only", "Wine's Native Mail Client", "no client"};
+    return names[int(setup)];
+}
+
+const char kMailKey[] = "Software\\Clients\\Mail";
+const char *const kPrograms[] = {"client_host.exe", "uxdsend.exe"};
+
+// The test mail system's own registration calls: in full, for Simple MAPI only, or gone with
+// Wine's own client the default again.
+HRESULT callTestMail(const char *function) {
+    HMODULE testMail = LoadLibraryA(binFile("uxdtestmail.dll").c_str());
+    HRESULT hr = E_FAIL;
+    if (!strcmp(function, "DllInstall")) {
+        auto install = reinterpret_cast<HRESULT(WINAPI *)(BOOL, LPCWSTR)>(
+            reinterpret_cast<void *>(GetProcAddress(testMail, function)));
+        if (install) hr = install(TRUE, L"simple");
+    } else if (auto call = reinterpret_cast<HRESULT(WINAPI *)()>(
+                   reinterpret_cast<void *>(GetProcAddress(testMail, function)))) {
+        hr = call();
+    }
+    FreeLibrary(testMail);
+    return hr;
+}
+
+void registerSetup(MailSetup setup) {
+    switch (setup) {
+    case MailSetup::Full: ASSERT_EQ(callTestMail("DllRegisterServer"), S_OK); break;
+    case MailSetup::SimpleOnly: ASSERT_EQ(callTestMail("DllInstall"), S_OK); break;
+    case MailSetup::WineNative: ASSERT_EQ(callTestMail("DllUnregisterServer"), S_OK); break;
+    case MailSetup::NoClient:
+        ASSERT_EQ(callTestMail("DllUnregisterServer"), S_OK);
+        RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kMailKey, nullptr);
+        break;
+    }
+}
+
+void selectWindows(const char *version) {
+    for (const char *program : kPrograms) {
+        std::string key = std::string("Software\\Wine\\AppDefaults\\") + program;
+        RegSetKeyValueA(HKEY_CURRENT_USER, key.c_str(), "Version", REG_SZ, version, DWORD(strlen(version) + 1));
+    }
+}
+
+// The prefix as the Wine session leaves it, whatever the test did to it.
+struct PrefixRestored {
+    ~PrefixRestored() {
+        EXPECT_EQ(callTestMail("DllRegisterServer"), S_OK) << "the test mail system is not the default client again";
+        for (const char *program : kPrograms) {
+            std::string key = std::string("Software\\Wine\\AppDefaults\\") + program;
+            RegDeleteKeyValueA(HKEY_CURRENT_USER, key.c_str(), "Version");
+        }
+    }
+};
+
+// What the fake xdg-email recorded: one line per call, its arguments in brackets.
+struct XdgEmail {
+    std::string log;  // the log file as Windows sees it
+    XdgEmail() {
+        char unixPath[MAX_PATH] = "";
+        GetEnvironmentVariableA("UXD_XDG_EMAIL_LOG", unixPath, MAX_PATH);
+        log = "Z:" + std::string(unixPath);
+        for (char &c : log) c = c == '/' ? '\\' : c;
+        DeleteFileA(log.c_str());
+    }
+    // The calls so far, waiting a little for one: winemapi starts xdg-email and does not wait.
+    std::vector<std::string> calls(bool expectOne) const {
+        std::vector<std::string> lines;
+        for (int waited = 0; waited < (expectOne ? 5000 : 0) + 1 && lines.empty(); waited += 50) {
+            std::ifstream in(log);
+            for (std::string line; std::getline(in, line);) lines.push_back(line);
+            if (lines.empty() && expectOne) Sleep(50);
+        }
+        DeleteFileA(log.c_str());
+        return lines;
+    }
+};
+
+const char *const kPaths[] = {"names", "table", "block", "check-names", "address"};
+bool isDialog(const std::string &path) { return path == "check-names" || path == "address"; }
+
+// What one cell must end with.
+struct Expected {
+    DWORD status = 0;
+    std::string delivered;            // the mail as the client saw it; empty: none
+    std::vector<std::string> boxes;   // texts the user was shown
+};
+
+const std::string kToAndCc = "to Ann Archer <ann@example.com>; cc Bob Carter <bob@example.com>";
+std::string mailTo(const std::string &to, const std::string &cc) {
+    return "xdg-email [mailto:" + to + "?subject=Monthly%20report&cc=" + cc + "&bcc=&body=Attached.%20]";
+}
+
+Expected expectedOf(MailSetup setup, const std::string &windows, const std::string &path) {
+    if (setup == MailSetup::NoClient) return {UXD_E_MAIL_UNAVAILABLE, "", {}};
+    if (setup != MailSetup::WineNative)
+        return {0, kToAndCc + "; subject Monthly report; attachments a.txt, b.txt", {}};
+    // winemapi drops the attachments and makes a mailto: address of each recipient's address,
+    // else of a name as typed; a recipient with neither (the block's carry the full test mail
+    // system's entry identifiers only) is left out. It has no address book: from Windows 7 on
+    // the Address command tells why nothing opened (26: not supported), and the mail goes to
+    // the To name typed before.
+    if (path == "table") return {0, mailTo("ann@example.com", "bob@example.com"), {}};
+    if (path == "block") return {0, mailTo("", ""), {}};
+    if (path != "address") return {0, mailTo("Ann%20Archer", "Bob%20Carter"), {}};
+    Expected noBook{0, mailTo("Ann%20Archer", ""), {}};
+    if (windows != "vista") noBook.boxes = {"Error 26 returned by function <MAPIAddress>."};
+    return noBook;
+}
+
+std::string describeSent(const std::vector<SentMail> &sent) {
+    if (sent.empty()) return "";
+    const SentMail &m = sent[0];
+    std::string text = "to " + m.to + "; cc " + m.cc + "; subject " + m.subject + "; attachments ";
+    for (size_t i = 0; i < m.attachments.size(); ++i) text += (i ? ", " : "") + m.attachments[i];
+    return sent.size() == 1 ? text : text + " (and " + std::to_string(sent.size() - 1) + " more)";
+}
+
+// The lines of the child's output that begin with "box: ".
+std::vector<std::string> boxesShown(const std::string &out) {
+    std::vector<std::string> boxes;
+    std::istringstream in(out);
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (!line.rfind("box: ", 0)) boxes.push_back(line.substr(5));
+    }
+    return boxes;
+}
+
+// The allocation sweeps of a test program, run against the client registered now: each
+// program must pass and every sweep end with 0 unexpected.
+void sweepAgainstThisClient(const char *program, const char *filter, std::ostringstream &table) {
+    TestMail folder;
+    ProgramRun run = runProgram(program, {std::string("--gtest_filter=") + filter, "--gtest_brief=1"}, folder.folder(), 600000);
+    EXPECT_EQ(run.status, 0u) << program << "\n" << run.out;
+    std::istringstream lines(run.out);
+    size_t sweeps = 0;
+    for (std::string line; std::getline(lines, line);) {
+        if (line.rfind("sweep ", 0)) continue;
+        ++sweeps;
+        EXPECT_NE(line.find(", 0 unexpected"), std::string::npos) << program << ": " << line;
+        table << program << ": " << line << "\n";
+    }
+    EXPECT_GT(sweeps, 0u) << program << " ran no sweep:\n" << run.out;
+}
+
+void writeFile(const std::string &path, const std::string &bytes) { std::ofstream(path, std::ios::binary) << bytes; }
+
+}  // namespace
+
+TEST(ClientMatrix, EverySetupOnEveryWindowsDeliversOrFailsAtOnce) {
+    PrefixRestored restored;
+    std::ostringstream table;
+    table << "setup | Windows | path | exit | seconds | delivered | boxes\n";
+
+    // The block a host stored after a send where the names resolved.
+    TestMail saving;
+    std::string block = saving.folder() + "options.bin";
+    ProgramRun saved = runProgram("client_host.exe", {"save", block}, saving.folder(), 60000);
+    ASSERT_EQ(saved.status, 0u) << saved.out << saved.err;
+    std::string blockBytes;
+    {
+        std::ifstream in(block, std::ios::binary);
+        blockBytes.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    ASSERT_GT(blockBytes.size(), 74u);
+
+    XdgEmail xdgEmail;
+    for (MailSetup setup : {MailSetup::Full, MailSetup::SimpleOnly, MailSetup::WineNative, MailSetup::NoClient}) {
+        ASSERT_NO_FATAL_FAILURE(registerSetup(setup));
+        for (const char *windows : {"vista", "win7", "win10"}) {
+            selectWindows(windows);
+            for (const std::string path : kPaths) {
+                SCOPED_TRACE(std::string(nameOf(setup)) + ", " + windows + ", " + path);
+                TestMail mail;
+                mail.set("address", "pick", "Ann Archer:1,Bob Carter:2");
+                writeFile(mail.folder() + "a.txt", "first part\r\n"), writeFile(mail.folder() + "b.txt", "second part\r\n");
+                writeFile(mail.folder() + "options.bin", blockBytes);
+                ProgramRun run = runProgram("client_host.exe", {path, mail.folder()}, mail.folder(), 30000);
+                const Expected want = expectedOf(setup, windows, path);
+                std::string delivered = describeSent(mail.sent());
+                std::vector<std::string> launched = xdgEmail.calls(setup == MailSetup::WineNative && want.status == 0);
+                if (setup == MailSetup::WineNative) delivered = launched.empty() ? "" : launched[0];
+                std::vector<std::string> boxes = boxesShown(run.out);
+
+                EXPECT_EQ(run.status, want.status) << run.out << run.err;
+                EXPECT_EQ(delivered, want.delivered) << run.out << run.err;
+                EXPECT_EQ(boxes, want.boxes) << run.out;
+                EXPECT_LE(launched.size(), 1u);
+                if (setup == MailSetup::NoClient) {
+                    EXPECT_LT(run.seconds, 10.0) << "no client is known at once";
+                    EXPECT_NE(run.err.find("UXDInitialize failed with code 7"), std::string::npos) << run.err;
+                }
+                char seconds[16];
+                snprintf(seconds, sizeof seconds, "%.2f", run.seconds);
+                table << nameOf(setup) << " | " << windows << " | " << path << " | " << long(run.status) << " | "
+                      << seconds << " | " << (delivered.empty() ? "-" : delivered) << " | ";
+                for (const std::string &box : boxes) table << "\"" << box << "\" ";
+                table << "\n";
+            }
+            // uxdsend check and uxdsend send, side by side: the same code.
+            TestMail mail;
+            writeFile(mail.folder() + "a.txt", "first part\r\n");
+            ProgramRun check = runUxdsend({"check", "--name", "Ann Archer"}, mail.folder());
+            ProgramRun send = runUxdsend({"send", "--to", "Ann Archer", "--subject", "Check", "a.txt"}, mail.folder());
+            xdgEmail.calls(setup == MailSetup::WineNative);
+            EXPECT_EQ(check.status, send.status) << nameOf(setup) << ", " << windows << "\n" << check.out << send.err;
+            table << nameOf(setup) << " | " << windows << " | uxdsend check / send | " << long(check.status) << " / "
+                  << long(send.status) << " | | |\n";
+        }
+        if (setup == MailSetup::SimpleOnly) {  // Windows 7 for the first and the last, Vista for the other
+            sweepAgainstThisClient("jobs_tests.exe", "Sweep.*", table);
+            sweepAgainstThisClient("jobs_tests_vista.exe", "Sweep.*", table);
+            sweepAgainstThisClient("dialog_tests.exe", "*EachFailingAllocation*", table);
+        }
+    }
+    std::ofstream(binFile("client_matrix.txt"), std::ios::binary) << table.str();
+    std::printf("%s", table.str().c_str());
+}
