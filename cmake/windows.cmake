@@ -9,6 +9,16 @@ add_compile_options(-Wall -Wextra)
 # The C and C++ run-times go into each binary: nothing but system DLLs is needed beside it.
 add_link_options(-static -static-libgcc -static-libstdc++)
 
+# The shipped binaries carry only what they use. Each function and datum gets its own
+# section, so the linker drops the unused ones. The module and the resource manager are
+# built without exceptions (nothing in them throws; the exports are noexcept), without
+# type information and without guarded statics (the host calls them on one thread): then
+# nothing asks for the C++ library's exception, typeinfo and thread pieces (libstdc++'s
+# unwinder and personality, winpthreads).
+set(UXD_LEAN_COMPILE -ffunction-sections -fdata-sections)
+set(UXD_MODULE_COMPILE ${UXD_LEAN_COMPILE} -fno-exceptions -fno-rtti -fno-threadsafe-statics)
+set(UXD_LEAN_LINK -Wl,--gc-sections)
+
 set(UXD_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
 set(UXD_RES ${CMAKE_SOURCE_DIR}/src/resources)
 
@@ -19,11 +29,14 @@ set(UXD_VERSION_INCLUDES ${UXD_RES} ${CMAKE_BINARY_DIR}/generated)
 # --- resource manager ----------------------------------------------------------------
 add_library(rmlocale_core STATIC src/rmlocale/session.cpp)
 target_include_directories(rmlocale_core PUBLIC src/rmlocale)
+target_compile_options(rmlocale_core PRIVATE ${UXD_MODULE_COMPILE})
 
 add_library(rmlocale SHARED src/rmlocale/exports.cpp src/rmlocale/rmlocale.def src/rmlocale/rmlocale.rc)
 target_link_libraries(rmlocale PRIVATE rmlocale_core)
 set_target_properties(rmlocale PROPERTIES OUTPUT_NAME rmlocale-1-0 PREFIX "")
 target_include_directories(rmlocale PUBLIC src/rmlocale PRIVATE ${UXD_VERSION_INCLUDES})
+target_compile_options(rmlocale PRIVATE ${UXD_MODULE_COMPILE})
+target_link_options(rmlocale PRIVATE ${UXD_LEAN_LINK})
 
 # --- resource libraries: pelmoLLLL.dll, data only ------------------------------------
 function(uxd_resource_library name rc)
@@ -62,6 +75,7 @@ function(uxd_layer name dir)
   cmake_parse_arguments(L "" "" "SOURCES;PUBLIC;PRIVATE" ${ARGN})
   add_library(${name} STATIC ${L_SOURCES})
   target_include_directories(${name} PUBLIC src/${dir})
+  target_compile_options(${name} PRIVATE ${UXD_MODULE_COMPILE})
   target_link_libraries(${name} PUBLIC ${L_PUBLIC} PRIVATE ${L_PRIVATE})
 endfunction()
 
@@ -119,16 +133,19 @@ add_library(uxdmapi SHARED
 set_target_properties(uxdmapi PROPERTIES PREFIX "")
 target_include_directories(uxdmapi PRIVATE ${UXD_VERSION_INCLUDES})
 target_link_libraries(uxdmapi PRIVATE $<LINK_LIBRARY:WHOLE_ARCHIVE,uxd_exports>)
+target_link_options(uxdmapi PRIVATE ${UXD_LEAN_LINK})
 
 # --- the reference host --------------------------------------------------------------
 set(UXD_HOST_SOURCES src/host/command_line.cpp src/host/options_builder.cpp src/host/options_file.cpp
   src/host/export_files.cpp src/host/plugin.cpp src/host/report.cpp src/host/usage.cpp
   src/host/console_text.cpp src/host/send_command.cpp src/host/owner_only.cpp src/host/explanations.cpp
   src/host/check_command.cpp src/host/check_findings.cpp src/host/check_probes.cpp src/host/mail_client.cpp
-  src/host/pe_machine.cpp)
+  src/host/pe_machine.cpp src/host/no_exceptions.cpp)
 add_executable(uxdsend src/host/uxdsend.cpp src/host/uxdsend.rc ${UXD_HOST_SOURCES})
 target_include_directories(uxdsend PRIVATE include src/host ${UXD_VERSION_INCLUDES})
 target_link_libraries(uxdsend PRIVATE advapi32)
+target_compile_options(uxdsend PRIVATE ${UXD_LEAN_COMPILE})
+target_link_options(uxdsend PRIVATE ${UXD_LEAN_LINK})
 add_dependencies(uxdsend uxdmapi rmlocale ${UXD_LANGUAGE_TARGETS})
 
 # --- the test mail system, for the tests and the demo --------------------------------
