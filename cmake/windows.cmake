@@ -19,6 +19,14 @@ set(UXD_LEAN_COMPILE -ffunction-sections -fdata-sections)
 set(UXD_MODULE_COMPILE ${UXD_LEAN_COMPILE} -fno-exceptions -fno-rtti -fno-threadsafe-statics)
 set(UXD_LEAN_LINK -Wl,--gc-sections)
 
+# What each shipped binary may weigh, stripped as `make dist` ships it, in bytes: the dist
+# step and the tests fail past it, and `make bench` shows it.
+find_program(UXD_OBJCOPY x86_64-w64-mingw32-objcopy REQUIRED)
+set(UXD_SIZE_LIMIT_uxdmapi 98304)    # 96 KB
+set(UXD_SIZE_LIMIT_rmlocale 49152)   # 48 KB
+set(UXD_SIZE_LIMIT_uxdsend 262144)   # 256 KB: a host program; the C++ library serves it
+set(UXD_SIZE_LIMITED uxdmapi rmlocale uxdsend)
+
 set(UXD_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
 set(UXD_RES ${CMAKE_SOURCE_DIR}/src/resources)
 
