@@ -44,7 +44,7 @@ $(BEN)/build.ninja: | deps
 bench: $(BEN)/build.ninja $(WIN)/build.ninja $(REL)/build.ninja
 	cmake --build --preset bench --target options_bench
 	cmake --build --preset win64 --target mail_bench names_bench
-	cmake --build --preset release --target uxdmapi rmlocale
+	cmake --build --preset release --target uxdmapi rmlocale uxdsend
 	@scripts/bench $(BEN)/bin $(WIN)/bin $(PREFIX) $(REL)/bin
 
 # The release package: build/release (optimised, stripped, debug information in NAME.debug

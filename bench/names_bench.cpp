@@ -1,6 +1,7 @@
-// The recipient lists at 10 to 2,500 names: parsing typed text, joining it back, gathering
-// the table and Check Names' reconcile, with the growth exponent of each (the slope of
-// log time over log size: 1 is linear).
+// The recipient lists at 10 to 2,500 names: parsing typed text, joining it back and
+// gathering the table, with the growth exponent of each (the slope of log time over log
+// size: 1 is linear); and Check Names' reconcile up to 25,000 names, against what a user
+// would feel as a wait.
 #include <windows.h>
 
 #include <string>
@@ -16,7 +17,8 @@ using namespace uxd;
 
 namespace {
 
-const double kSizes[] = {10, 100, 1000, 2500};
+const std::vector<double> kSizes = {10, 100, 1000, 2500};
+const std::vector<double> kReconcileSizes = {10, 100, 1000, 2500, 25000};
 
 std::string typedNames(std::size_t count, bool reversed, const char *prefix) {
     std::string text;
@@ -33,22 +35,36 @@ MAPIRecipient *parsed(MAPIDestination &job, const std::string &text) {
     return list;
 }
 
-// One row per operation: its time at each size and the growth exponent.
+// The time of `measure` at each size, in microseconds, and as the row shows them.
 template <class Measure>
-void growthRow(bench::Table &table, const char *what, const bench::Effort &effort, Measure &&measure,
-               double lastGoalMicroseconds = 0) {
-    std::vector<double> sizes, times;
-    std::string shown;
-    for (double n : kSizes) {
-        sizes.push_back(n);
+std::vector<double> timesAt(const std::vector<double> &sizes, const bench::Effort &effort, Measure &&measure,
+                            std::string &shown) {
+    std::vector<double> times;
+    for (double n : sizes) {
         times.push_back(measure(std::size_t(n), effort));
         shown += (shown.empty() ? "" : ", ") + bench::format("%.0f", n) + ": " + bench::format("%.1f", times.back()) + " us";
     }
-    double exponent = bench::growthExponent(sizes, times);
-    bool met = exponent <= 1.2 && (lastGoalMicroseconds == 0 || times.back() <= lastGoalMicroseconds);
-    std::string goal = "exponent <= 1.2";
-    if (lastGoalMicroseconds) goal += bench::format(", 2,500 names <= %.0f ms", lastGoalMicroseconds / 1000);
-    table.row(what, shown, bench::format("exponent %.2f", exponent), goal, met);
+    return times;
+}
+
+// A row whose goal is its growth: the exponent at most 1.2.
+template <class Measure>
+void growthRow(bench::Table &table, const char *what, const bench::Effort &effort, Measure &&measure) {
+    std::string shown;
+    std::vector<double> times = timesAt(kSizes, effort, measure, shown);
+    double exponent = bench::growthExponent(kSizes, times);
+    table.row(what, shown, bench::format("exponent %.2f", exponent), "exponent <= 1.2", exponent <= 1.2);
+}
+
+// A row whose goal is the wait a user feels at Check Names: 2,500 names within 5 ms, 25,000
+// within 60 ms (n log n leaves room for that; n squared would not). The exponent is shown.
+template <class Measure>
+void waitRow(bench::Table &table, const char *what, const bench::Effort &effort, Measure &&measure) {
+    std::string shown;
+    std::vector<double> times = timesAt(kReconcileSizes, effort, measure, shown);
+    double exponent = bench::growthExponent(kReconcileSizes, times);
+    bool met = times[3] <= 5000 && times[4] <= 60000;
+    table.row(what, shown, bench::format("exponent %.2f", exponent), "2,500 names <= 5 ms, 25,000 names <= 60 ms", met);
 }
 
 // Check Names' reconcile of `count` names typed anew against a list of `count` known ones,
@@ -97,10 +113,10 @@ int main(int argc, char **argv) {
         job->toList.head = nullptr;
         return t;
     });
-    growthRow(table, "reconcile, the names typed again in reverse order", effort,
-              [&](std::size_t n, const bench::Effort &e) { return reconcileTime(*job, n, e, false); }, 5000);
-    growthRow(table, "reconcile, all names new", effort,
-              [&](std::size_t n, const bench::Effort &e) { return reconcileTime(*job, n, e, true); }, 5000);
+    waitRow(table, "reconcile, the names typed again in reverse order", effort,
+            [&](std::size_t n, const bench::Effort &e) { return reconcileTime(*job, n, e, false); });
+    waitRow(table, "reconcile, all names new", effort,
+            [&](std::size_t n, const bench::Effort &e) { return reconcileTime(*job, n, e, true); });
     table.print();
     return 0;
 }

@@ -3,8 +3,6 @@
 # integrator's text) and dist/uxdmapi-<version>-win64-symbols.zip (the debug information
 # each binary names through its .gnu_debuglink), each with a SHA-256 checksum file.
 
-find_program(UXD_OBJCOPY x86_64-w64-mingw32-objcopy REQUIRED)
-
 # What ships, by name: every binary gets the version record and, in a split build, its
 # debug information moved into NAME.debug beside it.
 # (The tests' own resource library is not among them.)
@@ -20,6 +18,12 @@ foreach(target IN LISTS UXD_SHIPPED)
       COMMENT "Splitting the debug information of ${target}"
       VERBATIM)
     install(FILES $<TARGET_FILE:${target}>.debug DESTINATION . COMPONENT symbols)
+    if(DEFINED UXD_SIZE_LIMIT_${target})
+      add_custom_command(TARGET ${target} POST_BUILD
+        COMMAND ${CMAKE_COMMAND} -DFILE=$<TARGET_FILE:${target}> -DLIMIT=${UXD_SIZE_LIMIT_${target}}
+                -P ${CMAKE_SOURCE_DIR}/cmake/check_size.cmake
+        VERBATIM)
+    endif()
   endif()
   install(FILES $<TARGET_FILE:${target}> DESTINATION . COMPONENT runtime)
 endforeach()

@@ -9,6 +9,24 @@ add_compile_options(-Wall -Wextra)
 # The C and C++ run-times go into each binary: nothing but system DLLs is needed beside it.
 add_link_options(-static -static-libgcc -static-libstdc++)
 
+# The shipped binaries carry only what they use. Each function and datum gets its own
+# section, so the linker drops the unused ones. The module and the resource manager are
+# built without exceptions (nothing in them throws; the exports are noexcept), without
+# type information and without guarded statics (the host calls them on one thread): then
+# nothing asks for the C++ library's exception, typeinfo and thread pieces (libstdc++'s
+# unwinder and personality, winpthreads).
+set(UXD_LEAN_COMPILE -ffunction-sections -fdata-sections)
+set(UXD_MODULE_COMPILE ${UXD_LEAN_COMPILE} -fno-exceptions -fno-rtti -fno-threadsafe-statics)
+set(UXD_LEAN_LINK -Wl,--gc-sections)
+
+# What each shipped binary may weigh, stripped as `make dist` ships it, in bytes: the dist
+# step and the tests fail past it, and `make bench` shows it.
+find_program(UXD_OBJCOPY x86_64-w64-mingw32-objcopy REQUIRED)
+set(UXD_SIZE_LIMIT_uxdmapi 98304)    # 96 KB
+set(UXD_SIZE_LIMIT_rmlocale 49152)   # 48 KB
+set(UXD_SIZE_LIMIT_uxdsend 262144)   # 256 KB: a host program; the C++ library serves it
+set(UXD_SIZE_LIMITED uxdmapi rmlocale uxdsend)
+
 set(UXD_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
 set(UXD_RES ${CMAKE_SOURCE_DIR}/src/resources)
 
@@ -19,11 +37,14 @@ set(UXD_VERSION_INCLUDES ${UXD_RES} ${CMAKE_BINARY_DIR}/generated)
 # --- resource manager ----------------------------------------------------------------
 add_library(rmlocale_core STATIC src/rmlocale/session.cpp)
 target_include_directories(rmlocale_core PUBLIC src/rmlocale)
+target_compile_options(rmlocale_core PRIVATE ${UXD_MODULE_COMPILE})
 
 add_library(rmlocale SHARED src/rmlocale/exports.cpp src/rmlocale/rmlocale.def src/rmlocale/rmlocale.rc)
 target_link_libraries(rmlocale PRIVATE rmlocale_core)
 set_target_properties(rmlocale PROPERTIES OUTPUT_NAME rmlocale-1-0 PREFIX "")
 target_include_directories(rmlocale PUBLIC src/rmlocale PRIVATE ${UXD_VERSION_INCLUDES})
+target_compile_options(rmlocale PRIVATE ${UXD_MODULE_COMPILE})
+target_link_options(rmlocale PRIVATE ${UXD_LEAN_LINK})
 
 # --- resource libraries: pelmoLLLL.dll, data only ------------------------------------
 function(uxd_resource_library name rc)
@@ -62,6 +83,7 @@ function(uxd_layer name dir)
   cmake_parse_arguments(L "" "" "SOURCES;PUBLIC;PRIVATE" ${ARGN})
   add_library(${name} STATIC ${L_SOURCES})
   target_include_directories(${name} PUBLIC src/${dir})
+  target_compile_options(${name} PRIVATE ${UXD_MODULE_COMPILE})
   target_link_libraries(${name} PUBLIC ${L_PUBLIC} PRIVATE ${L_PRIVATE})
 endfunction()
 
@@ -120,6 +142,7 @@ add_library(uxdmapi SHARED
 set_target_properties(uxdmapi PROPERTIES PREFIX "")
 target_include_directories(uxdmapi PRIVATE ${UXD_VERSION_INCLUDES})
 target_link_libraries(uxdmapi PRIVATE $<LINK_LIBRARY:WHOLE_ARCHIVE,uxd_exports>)
+target_link_options(uxdmapi PRIVATE ${UXD_LEAN_LINK})
 
 # --- the reference host --------------------------------------------------------------
 set(UXD_HOST_SOURCES src/host/command_line.cpp src/host/options_builder.cpp src/host/options_file.cpp
@@ -130,11 +153,14 @@ set(UXD_HOST_SOURCES src/host/command_line.cpp src/host/options_builder.cpp src/
 # Its commands as a library, so that the tests can drive the plug-in through the same code.
 add_library(uxdsend_core STATIC ${UXD_HOST_SOURCES})
 target_include_directories(uxdsend_core PUBLIC include src/host)
+target_compile_options(uxdsend_core PRIVATE ${UXD_LEAN_COMPILE})
 # The mail-client registration is read by the plug-in's support code, the one reading of it.
 target_link_libraries(uxdsend_core PUBLIC uxd_support advapi32)
-add_executable(uxdsend src/host/uxdsend.cpp src/host/uxdsend.rc)
+add_executable(uxdsend src/host/uxdsend.cpp src/host/uxdsend.rc src/host/no_exceptions.cpp)
 target_include_directories(uxdsend PRIVATE ${UXD_VERSION_INCLUDES})
 target_link_libraries(uxdsend PRIVATE uxdsend_core)
+target_compile_options(uxdsend PRIVATE ${UXD_LEAN_COMPILE})
+target_link_options(uxdsend PRIVATE ${UXD_LEAN_LINK})
 add_dependencies(uxdsend uxdmapi rmlocale ${UXD_LANGUAGE_TARGETS})
 
 # --- the test mail system, for the tests and the demo --------------------------------

@@ -34,6 +34,7 @@ ULONG appendBlank(char *text) noexcept {
 }  // namespace
 
 UXDResult uxd::exportJob(MAPIDestination &job, const UXDExportRequest *request) noexcept {
+    WaitCursor wait;  // one for the whole send: resolving what is left, then the mail system
     ULONG textLength = appendBlank(job.messageText);
 
     unique_block<MapiFileDesc> files;
@@ -56,11 +57,7 @@ UXDResult uxd::exportJob(MAPIDestination &job, const UXDExportRequest *request) 
 
     uint32_t recipientCount = 0;
     MapiRecipDesc *recipients = nullptr;
-    UXDResult rc;
-    {
-        WaitCursor wait;
-        rc = gatherRecipients(&job, true, &recipientCount, &recipients);
-    }
+    UXDResult rc = gatherRecipients(&job, true, &recipientCount, &recipients);
     if (rc != UXD_SUCCESS) return rc;
 
     MapiMessage message = {};
@@ -71,11 +68,7 @@ UXDResult uxd::exportJob(MAPIDestination &job, const UXDExportRequest *request) 
     message.lpRecips = recipients;
     message.nFileCount = job.attachmentCount;
     message.lpFiles = files.get();
-    ULONG sent;
-    {
-        WaitCursor wait;
-        sent = simpleMapi.sendMail(job.session, reinterpret_cast<ULONG_PTR>(job.parentWindow), &message, 0, 0);
-    }
+    ULONG sent = simpleMapi.sendMail(job.session, reinterpret_cast<ULONG_PTR>(job.parentWindow), &message, 0, 0);
     release(recipients);  // the array only: its texts are the recipients'
     return job.reportMapiResult(0, sent, "MAPISendMail");
 }

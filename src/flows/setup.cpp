@@ -17,6 +17,7 @@
 #include "resolution.h"
 #include "send_mail_dialog.h"
 #include "simple_mapi.h"
+#include "win32_resources.h"
 
 using namespace uxd;
 
@@ -146,7 +147,10 @@ UXDResult prepareRecipientsSilently(MAPIDestination &job, uint16_t recipientCoun
     return UXD_SUCCESS;
 }
 
-UXDResult setUp(MAPIDestination &job, const MAPIDestinationOptions *options) noexcept {
+// Everything setup does before the dialog: one wait cursor for all of it (loading the mail
+// system, logging on, resolving), put back on every path.
+UXDResult prepare(MAPIDestination &job, const MAPIDestinationOptions *options) noexcept {
+    WaitCursor wait;
     if (job.allocateTextBuffers() != UXD_SUCCESS) return UXD_E_OUT_OF_MEMORY;
     job.savedLocale.reset(duplicateText(std::setlocale(LC_ALL, nullptr)));
     if (!job.savedLocale) return UXD_E_OUT_OF_MEMORY;
@@ -159,7 +163,13 @@ UXDResult setUp(MAPIDestination &job, const MAPIDestinationOptions *options) noe
     UXDResult bound = bindSimpleMapi(job);
     std::setlocale(LC_ALL, job.savedLocale);  // the mail system may have changed it
     if (bound != UXD_SUCCESS) return bound;
-    return options ? prepareRecipientsSilently(job, recipientCount) : runSendMailDialog(job);
+    return options ? prepareRecipientsSilently(job, recipientCount) : UXD_SUCCESS;
+}
+
+// The dialog is the user's time, not a wait: its commands show the cursor while they work.
+UXDResult setUp(MAPIDestination &job, const MAPIDestinationOptions *options) noexcept {
+    UXDResult rc = prepare(job, options);
+    return rc != UXD_SUCCESS || options ? rc : runSendMailDialog(job);
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
 // The export job's own services: recording errors, reporting Simple MAPI results, naming
 // attachments, picking from counted arrays and reporting a missing MAPI function.
-#include <cstdio>
 #include <cstring>
 
 #include "allocation.h"
@@ -84,9 +83,9 @@ UXDResult MAPIDestination::reportMapiResult(uint32_t showBox, uint32_t mapiResul
                                             const char *functionName) noexcept {
     char message[kMessageBufferSize] = "";
     if (mapiResult != SUCCESS_SUCCESS) {
-        char pattern[kMessageBufferSize], number[16];
+        char pattern[kMessageBufferSize], number[kDecimalTextSize];
         loadText(IDS_MAPI_ERROR, pattern);
-        std::snprintf(number, sizeof number, "%u", static_cast<unsigned>(mapiResult));
+        decimalText(mapiResult, number);
         formatText(message, sizeof message, pattern, {number, functionName});
         if (showBox) {
             char caption[kMessageBufferSize];

@@ -14,6 +14,7 @@ int wideToAnsi(const UXDWideChar *src, int srcUnits, char *dst, int dstBytes) no
 }
 
 bool ansiIsSingleByte() noexcept {
+    // Asked of Windows once. The static is not guarded: the host calls the module on one thread.
     static const bool single = [] {
         CPINFO info = {};
         return GetCPInfo(CP_ACP, &info) && info.MaxCharSize == 1;

@@ -3,10 +3,8 @@
 
 #include <malloc.h>
 
-#include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <string>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -18,8 +16,10 @@ unsigned long failingAttempt = 0;  // 0: never fail
 unsigned long attemptCount = 0;
 long liveBlocks = 0;
 
-// Release watching (tests only): the marker in both encodings, and the blocks that held it.
-std::string markerAnsi, markerWide;
+// Release watching (tests only): the marker, and the blocks that held it. A fixed buffer,
+// so that the seam needs nothing of the C++ library.
+char marker[64];
+std::size_t markerLength = 0;
 long markedReleases = 0;
 
 std::size_t blockSize(void *block) noexcept {
@@ -30,16 +30,28 @@ std::size_t blockSize(void *block) noexcept {
 #endif
 }
 
-bool holds(const void *block, std::size_t size, const std::string &marker) noexcept {
-    if (marker.empty() || size < marker.size()) return false;
-    const char *bytes = static_cast<const char *>(block);
-    return std::search(bytes, bytes + size, marker.begin(), marker.end()) != bytes + size;
+// The marker at `at`, each of its bytes followed by `width` - 1 zero bytes (1: ANSI, 2: UTF-16LE).
+bool markerAt(const unsigned char *at, std::size_t width) noexcept {
+    for (std::size_t i = 0; i < markerLength; ++i) {
+        if (at[i * width] != static_cast<unsigned char>(marker[i])) return false;
+        for (std::size_t z = 1; z < width; ++z)
+            if (at[i * width + z] != 0) return false;
+    }
+    return true;
+}
+
+bool holds(const void *block, std::size_t size, std::size_t width) noexcept {
+    std::size_t span = markerLength * width;
+    const auto *bytes = static_cast<const unsigned char *>(block);
+    for (std::size_t at = 0; span && at + span <= size; ++at)
+        if (markerAt(bytes + at, width)) return true;
+    return false;
 }
 
 void watchRelease(void *block) noexcept {
-    if (markerAnsi.empty()) return;
+    if (!markerLength) return;
     std::size_t size = blockSize(block);
-    if (holds(block, size, markerAnsi) || holds(block, size, markerWide)) ++markedReleases;
+    if (holds(block, size, 1) || holds(block, size, 2)) ++markedReleases;
 }
 
 bool scheduledToFail() noexcept {
@@ -50,7 +62,7 @@ bool scheduledToFail() noexcept {
 void *counted(void *block) noexcept {
     if (!block) return nullptr;
     ++liveBlocks;
-    if (!markerAnsi.empty()) std::memset(block, 0, blockSize(block));
+    if (markerLength) std::memset(block, 0, blockSize(block));
     return block;
 }
 }  // namespace
@@ -110,10 +122,9 @@ void failAt(unsigned long nth) noexcept {
 unsigned long attempts() noexcept { return attemptCount; }
 long outstanding() noexcept { return liveBlocks; }
 void reset() noexcept { failAt(0); }
-void watchReleasesFor(const char *marker) noexcept {
-    markerAnsi = marker ? marker : "";
-    markerWide.clear();
-    for (char c : markerAnsi) markerWide += std::string{c, '\0'};
+void watchReleasesFor(const char *text) noexcept {
+    markerLength = 0;
+    for (; text && text[markerLength] && markerLength < sizeof marker; ++markerLength) marker[markerLength] = text[markerLength];
     markedReleases = 0;
 }
 long releasesHoldingMarker() noexcept { return markedReleases; }

@@ -29,6 +29,15 @@ void formatText(char *buffer, std::size_t capacity, const char *pattern,
     buffer[length] = '\0';
 }
 
+void decimalText(uint32_t value, char (&text)[kDecimalTextSize]) noexcept {
+    char reversed[kDecimalTextSize];
+    std::size_t count = 0;
+    do reversed[count++] = static_cast<char>('0' + value % 10);
+    while ((value /= 10) != 0);
+    for (std::size_t i = 0; i < count; ++i) text[i] = reversed[count - 1 - i];
+    text[count] = '\0';
+}
+
 void copyText(char *buffer, std::size_t capacity, const char *source) noexcept {
     if (!buffer || capacity == 0) return;
     std::size_t length = source ? std::strlen(source) : 0;

@@ -21,22 +21,34 @@ struct FreeLibraryCloser {
 };
 using unique_library = unique_res<HMODULE, FreeLibraryCloser>;
 
-// Shows the system wait cursor for the life of the object and puts the previous one back.
-// The cursor is shared, so it is never destroyed.
+// Shows the system wait cursor for the life of the outermost scope and puts the previous
+// one back when that ends. A scope opened while the module already shows it does nothing,
+// so an entry point's work costs two SetCursor calls however deep its waits go (each is a
+// round trip to the window server). The cursor is shared, so it is never destroyed.
 class WaitCursor {
 public:
-    WaitCursor() noexcept : previous_(::SetCursor(waitCursor())) {}
-    ~WaitCursor() { ::SetCursor(previous_); }
+    WaitCursor() noexcept : outermost_(depth_++ == 0) {
+        if (outermost_) previous_ = ::SetCursor(waitCursor());
+    }
+    ~WaitCursor() {
+        --depth_;
+        if (outermost_) ::SetCursor(previous_);
+    }
     WaitCursor(const WaitCursor &) = delete;
     WaitCursor &operator=(const WaitCursor &) = delete;
 
 private:
-    // A shared system cursor: loaded once per process, never destroyed.
+    // Loaded once per process, never destroyed. Plain module-wide variables, not guarded
+    // statics: the host calls the module on one thread.
     static HCURSOR waitCursor() noexcept {
-        static const HCURSOR wait = ::LoadCursorA(nullptr, IDC_WAIT);
-        return wait;
+        if (!loaded_) loaded_ = ::LoadCursorA(nullptr, IDC_WAIT);
+        return loaded_;
     }
-    HCURSOR previous_;
+    inline static unsigned depth_ = 0;
+    inline static HCURSOR loaded_ = nullptr;
+
+    bool outermost_;
+    HCURSOR previous_ = nullptr;
 };
 
 // Sets the process error mode for the life of the object and restores the previous one.

@@ -39,6 +39,16 @@ TEST(FormatText, FillsDirectivesInOrderAndCutsToCapacity) {
     }
 }
 
+TEST(FormatText, DecimalTextOfEveryWidth) {
+    const struct { uint32_t value; const char *expected; } cases[] = {
+        {0, "0"}, {7, "7"}, {10, "10"}, {2147746063u, "2147746063"}, {4294967295u, "4294967295"}};
+    for (const auto &c : cases) {
+        char text[kDecimalTextSize];
+        decimalText(c.value, text);
+        EXPECT_STREQ(text, c.expected);
+    }
+}
+
 namespace {
 
 // Shift-JIS lead bytes: the trail byte may be 0x5C, the backslash.
