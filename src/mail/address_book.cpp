@@ -54,6 +54,7 @@ bool takeValue(const SPropValue &value, MapiRecipDesc &row) noexcept {
 }  // namespace
 
 bool useAddressBook() noexcept {
+    // Unguarded: the module runs on the host's one thread.
     static OSVERSIONINFOA version = [] {
         OSVERSIONINFOA info = {};
         info.dwOSVersionInfoSize = sizeof info;
