@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "hex_text.h"
 #include "uxdmapi.h"
 
 namespace {
@@ -82,9 +83,7 @@ bool resultIn(const char *text, uint32_t &result) {
 
 std::string describe(const Explanation &explanation) {
     if (explanation.key == Key::Code || explanation.value < 0x80000000u) return explanation.advice;
-    char hex[16];
-    std::snprintf(hex, sizeof hex, "0x%08X", static_cast<unsigned>(explanation.value));
-    return std::string(hex) + ": " + explanation.advice;
+    return hexText(explanation.value, 8) + ": " + explanation.advice;
 }
 
 }  // namespace

@@ -3,17 +3,13 @@
 
 #include <windows.h>
 
-#include <cstdio>
+#include "hex_text.h"
 
 std::string describeMachine(uint16_t machine) {
     switch (machine) {
     case IMAGE_FILE_MACHINE_AMD64: return "64-bit (x64)";
     case IMAGE_FILE_MACHINE_I386: return "32-bit (i386)";
     case 0xAA64: return "64-bit ARM";
-    default: {
-        char text[32];
-        std::snprintf(text, sizeof text, "machine 0x%04X", machine);
-        return text;
-    }
+    default: return "machine " + hexText(machine, 4);
     }
 }

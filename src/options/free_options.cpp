@@ -15,8 +15,13 @@ bool isPointerForm(const MAPIDestinationOptions *record) {
 }
 
 void releaseOwnedParts(MAPIDestinationOptions *record) {
-    // The password is one of the texts; all seven are wiped alike, which costs nothing.
-    for (std::size_t field : kOptionTextField) releaseSecret(readField<void *>(record, field));
+    // Only the password is a secret: wiping the others (the message alone may be 33 KB in
+    // UTF-16) would cost the host time for nothing.
+    for (int text = 0; text < kOptionTextCount; ++text) {
+        void *part = readField<void *>(record, kOptionTextField[text]);
+        if (text == kPassword) releaseSecret(part);
+        else release(part);
+    }
     auto *table = readField<UXDRecipDesc *>(record, kTableField);
     if (!table) return;
     uint16_t count = readField<uint16_t>(record, kCountField);

@@ -35,8 +35,8 @@ struct Registry {
 
 class Key {
 public:
-    Key(const Registry &registry, HKEY root, const char *path) noexcept : registry_(registry) {
-        if (registry.open(root, path, 0, KEY_QUERY_VALUE, &key_) != ERROR_SUCCESS) key_ = nullptr;
+    Key(const Registry &registry, HKEY parent, const char *path) noexcept : registry_(registry) {
+        if (!parent || registry.open(parent, path, 0, KEY_QUERY_VALUE, &key_) != ERROR_SUCCESS) key_ = nullptr;
     }
     ~Key() {
         if (key_) registry_.close(key_);
@@ -44,10 +44,12 @@ public:
     Key(const Key &) = delete;
     Key &operator=(const Key &) = delete;
     bool open() const noexcept { return key_ != nullptr; }
+    HKEY handle() const noexcept { return key_; }
 
     // A string value, expanded when it is REG_EXPAND_SZ; never more than the room for it.
     void read(const char *name, RegisteredText &into) const noexcept {
-        into = RegisteredText{};
+        into.state = RegisteredText::Absent;
+        into.text[0] = '\0';
         char raw[kRegisteredTextSize] = {};
         DWORD type = 0, bytes = sizeof raw - 1;  // the last byte stays the terminator
         if (!key_) return;
@@ -88,34 +90,46 @@ class ReadOnlyFile {
 public:
     explicit ReadOnlyFile(const char *path) noexcept
         : handle_(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)) {}
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)),
+          error_(GetLastError()) {}
     ~ReadOnlyFile() {
-        if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
+        if (open()) CloseHandle(handle_);
     }
     ReadOnlyFile(const ReadOnlyFile &) = delete;
     ReadOnlyFile &operator=(const ReadOnlyFile &) = delete;
 
-    bool readAt(LONG offset, void *into, DWORD bytes) const noexcept {
+    bool open() const noexcept { return handle_ != INVALID_HANDLE_VALUE; }
+    DWORD error() const noexcept { return error_; }
+    DWORD read(void *into, DWORD bytes) const noexcept {
         DWORD read = 0;
-        return handle_ != INVALID_HANDLE_VALUE && SetFilePointer(handle_, offset, nullptr, FILE_BEGIN) == DWORD(offset) &&
-               ReadFile(handle_, into, bytes, &read, nullptr) && read == bytes;
+        return ReadFile(handle_, into, bytes, &read, nullptr) ? read : 0;
+    }
+    bool readAt(LONG offset, void *into, DWORD bytes) const noexcept {
+        return SetFilePointer(handle_, offset, nullptr, FILE_BEGIN) == DWORD(offset) && read(into, bytes) == bytes;
     }
 
 private:
     HANDLE handle_;
+    DWORD error_;
 };
 
-// The machine type from a PE header; false when the file has none.
-bool readImageMachine(const char *path, uint16_t &machine) noexcept {
-    ReadOnlyFile file(path);
-    IMAGE_DOS_HEADER dos = {};
-    DWORD signature = 0;
-    IMAGE_FILE_HEADER header = {};
-    if (!file.readAt(0, &dos, sizeof dos) || dos.e_magic != IMAGE_DOS_SIGNATURE || dos.e_lfanew <= 0 ||
-        dos.e_lfanew > 0x10000000 || !file.readAt(dos.e_lfanew, &signature, sizeof signature) ||
-        signature != IMAGE_NT_SIGNATURE || !file.readAt(LONG(dos.e_lfanew + sizeof signature), &header, sizeof header))
-        return false;
-    machine = header.Machine;
+// The machine type from a PE header; false when the file has none. The headers nearly always
+// lie in the first kilobyte, read at once: under Wine every file call is a server round trip.
+bool readImageMachine(const ReadOnlyFile &file, uint16_t &machine) noexcept {
+    unsigned char start[1024];
+    DWORD got = file.read(start, sizeof start);
+    IMAGE_DOS_HEADER dos;
+    struct {
+        DWORD signature;
+        IMAGE_FILE_HEADER header;
+    } nt;
+    if (got < sizeof dos) return false;
+    std::memcpy(&dos, start, sizeof dos);
+    if (dos.e_magic != IMAGE_DOS_SIGNATURE || dos.e_lfanew <= 0 || dos.e_lfanew > 0x10000000) return false;
+    if (DWORD(dos.e_lfanew) + sizeof nt <= got) std::memcpy(&nt, start + dos.e_lfanew, sizeof nt);
+    else if (!file.readAt(dos.e_lfanew, &nt, sizeof nt)) return false;
+    if (nt.signature != IMAGE_NT_SIGNATURE) return false;
+    machine = nt.header.Machine;
     return true;
 }
 
@@ -124,25 +138,22 @@ bool couldServe(ClientDll dll) noexcept { return dll == ClientDll::SearchedName 
 }  // namespace
 
 void readMailClientRegistration(MailClientRegistration &client) noexcept {
-    client = MailClientRegistration{};
+    std::memset(&client, 0, sizeof client);  // every text Absent and empty
     Registry registry;
     if (!registry.bound()) return;
-    for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+    Key user(registry, HKEY_CURRENT_USER, kMailKey), machine(registry, HKEY_LOCAL_MACHINE, kMailKey);
+    for (const Key *mail : {&user, &machine}) {
         RegisteredText name;
-        Key(registry, root, kMailKey).read(nullptr, name);
+        mail->read(nullptr, name);
         if (name.state != RegisteredText::Absent) client.name = name;  // an unusable one is kept to be told
         if (!name.present()) continue;
-        client.perUser = root == HKEY_CURRENT_USER;
+        client.perUser = mail == &user;
         break;
     }
     if (!client.name.present()) return;
-
-    char path[sizeof kMailKey + kRegisteredTextSize];
-    std::memcpy(path, kMailKey, sizeof kMailKey - 1);
-    path[sizeof kMailKey - 1] = '\\';
-    std::memcpy(path + sizeof kMailKey, client.name.text, sizeof client.name.text);
-    for (HKEY root : {client.perUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE, HKEY_LOCAL_MACHINE}) {
-        Key key(registry, root, path);
+    // The client's own key, beside the default that names it, else (usually) the machine's.
+    for (const Key *mail : {client.perUser ? &user : &machine, &machine}) {
+        Key key(registry, mail->handle(), client.name.text);
         if (!key.open()) continue;
         client.keyFound = true;
         key.read("DLLPath", client.dllPath);
@@ -156,11 +167,15 @@ ClientDll examineClientDll(const RegisteredText &value, uint16_t *machine) noexc
     if (value.state == RegisteredText::Absent) return ClientDll::NotRegistered;
     if (value.state == RegisteredText::Unusable) return ClientDll::Unusable;
     if (!isFullPath(value.text)) return ClientDll::SearchedName;
-    DWORD attributes = GetFileAttributesA(value.text);
-    if (attributes == INVALID_FILE_ATTRIBUTES) return ClientDll::Missing;
-    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return ClientDll::Directory;
+    ReadOnlyFile file(value.text);
+    if (!file.open()) {
+        DWORD attributes = GetFileAttributesA(value.text);  // a folder does not open as a file
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) return ClientDll::Directory;
+        return file.error() == ERROR_FILE_NOT_FOUND || file.error() == ERROR_PATH_NOT_FOUND ? ClientDll::Missing
+                                                                                              : ClientDll::NotImage;
+    }
     uint16_t found = 0;
-    if (!readImageMachine(value.text, found)) return ClientDll::NotImage;
+    if (!readImageMachine(file, found)) return ClientDll::NotImage;
     if (machine) *machine = found;
     return found == kProcessMachine ? ClientDll::Loadable : ClientDll::OtherMachine;
 }

@@ -13,20 +13,22 @@ namespace uxd {
 // Room for one registry text, expanded; a longer value is of no use to the stub either.
 constexpr DWORD kRegisteredTextSize = 1024;
 
+// Plain data, filled in by the reading: no initializers, which would put a zeroed copy of these
+// kilobytes into the image.
 struct RegisteredText {
     enum State : uint8_t {
         Absent,    // no such value (or an empty one)
         Text,      // a string, in `text`
         Unusable,  // not a string, or longer than the room for it
-    } state = Absent;
-    char text[kRegisteredTextSize] = "";
+    } state;
+    char text[kRegisteredTextSize];
     bool present() const noexcept { return state == Text; }
 };
 
 struct MailClientRegistration {
-    bool perUser = false;    // the default is named under HKCU, not the machine's HKLM
+    bool perUser;            // the default is named under HKCU, not the machine's HKLM
     RegisteredText name;     // Software\Clients\Mail's default value
-    bool keyFound = false;   // the client's own key
+    bool keyFound;           // the client's own key
     RegisteredText dllPath, dllPathEx, msiComponentId;
 };
 
