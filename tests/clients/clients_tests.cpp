@@ -87,13 +87,15 @@ struct XdgEmail {
     }
     // The calls so far, waiting a little for one: winemapi starts xdg-email and does not wait.
     std::vector<std::string> calls(bool expectOne) const {
-        std::vector<std::string> lines;
-        for (int waited = 0; waited < (expectOne ? 5000 : 0) + 1 && lines.empty(); waited += 50) {
-            std::ifstream in(log);
-            for (std::string line; std::getline(in, line);) lines.push_back(line);
-            if (lines.empty() && expectOne) Sleep(50);
-        }
+        std::vector<std::string> lines = read();
+        for (int waited = 0; expectOne && lines.empty() && waited < 5000; waited += 50) Sleep(50), lines = read();
         DeleteFileA(log.c_str());
+        return lines;
+    }
+    std::vector<std::string> read() const {
+        std::vector<std::string> lines;
+        std::ifstream in(log);
+        for (std::string line; std::getline(in, line);) lines.push_back(line);
         return lines;
     }
 };
