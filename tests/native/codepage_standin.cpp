@@ -48,6 +48,12 @@ bool ansiIsSingleByte() noexcept { return codepage_standin::page == codepage_sta
 
 int ansiToWide(const char *src, int srcBytes, UXDWideChar *dst, int dstUnits) noexcept {
     if (!src || srcBytes < 1 || dstUnits < 0) return 0;
+    if (codepage_standin::page == codepage_standin::CodePage::Latin1) {  // a byte per unit, as Windows' tables take it
+        if (!dst || !dstUnits) return srcBytes;
+        if (srcBytes > dstUnits) return 0;
+        for (int i = 0; i < srcBytes; ++i) dst[i] = static_cast<unsigned char>(src[i]);
+        return srcBytes;
+    }
     int units = 0;
     for (int i = 0; i < srcBytes; ++units) {
         uint16_t unit = codepage_standin::nextUnit(reinterpret_cast<const unsigned char *>(src), srcBytes, i);
@@ -61,6 +67,12 @@ int ansiToWide(const char *src, int srcBytes, UXDWideChar *dst, int dstUnits) no
 
 int wideToAnsi(const UXDWideChar *src, int srcUnits, char *dst, int dstBytes) noexcept {
     if (!src || srcUnits < 1 || dstBytes < 0) return 0;
+    if (codepage_standin::page == codepage_standin::CodePage::Latin1) {  // a unit per byte, as above
+        if (!dst || !dstBytes) return srcUnits;
+        if (srcUnits > dstBytes) return 0;
+        for (int i = 0; i < srcUnits; ++i) dst[i] = src[i] <= 0xFF ? static_cast<char>(src[i]) : '?';
+        return srcUnits;
+    }
     int written = 0;
     for (int i = 0; i < srcUnits; ++i) {
         if (src[i] < 0x80 && dst && written < dstBytes) {  // ASCII, the common case, as fast as Windows takes it
