@@ -28,50 +28,27 @@ const char *nameOf(MailSetup setup) {
 const char kMailKey[] = "Software\\Clients\\Mail";
 const char *const kPrograms[] = {"client_host.exe", "uxdsend.exe"};
 
-// The test mail system's own registration calls: in full, for Simple MAPI only, or gone with
-// Wine's own client the default again.
-HRESULT callTestMail(const char *function) {
-    HMODULE testMail = LoadLibraryA(binFile("uxdtestmail.dll").c_str());
-    HRESULT hr = E_FAIL;
-    if (!strcmp(function, "DllInstall")) {
-        auto install = reinterpret_cast<HRESULT(WINAPI *)(BOOL, LPCWSTR)>(
-            reinterpret_cast<void *>(GetProcAddress(testMail, function)));
-        if (install) hr = install(TRUE, L"simple");
-    } else if (auto call = reinterpret_cast<HRESULT(WINAPI *)()>(
-                   reinterpret_cast<void *>(GetProcAddress(testMail, function)))) {
-        hr = call();
-    }
-    FreeLibrary(testMail);
-    return hr;
-}
-
 void registerSetup(MailSetup setup) {
     switch (setup) {
-    case MailSetup::Full: ASSERT_EQ(callTestMail("DllRegisterServer"), S_OK); break;
-    case MailSetup::SimpleOnly: ASSERT_EQ(callTestMail("DllInstall"), S_OK); break;
-    case MailSetup::WineNative: ASSERT_EQ(callTestMail("DllUnregisterServer"), S_OK); break;
+    case MailSetup::Full: ASSERT_EQ(registerTestMail(TestMailRegistration::Full), S_OK); break;
+    case MailSetup::SimpleOnly: ASSERT_EQ(registerTestMail(TestMailRegistration::SimpleOnly), S_OK); break;
+    case MailSetup::WineNative: ASSERT_EQ(registerTestMail(TestMailRegistration::Removed), S_OK); break;
     case MailSetup::NoClient:
-        ASSERT_EQ(callTestMail("DllUnregisterServer"), S_OK);
+        ASSERT_EQ(registerTestMail(TestMailRegistration::Removed), S_OK);
         RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kMailKey, nullptr);
         break;
     }
 }
 
 void selectWindows(const char *version) {
-    for (const char *program : kPrograms) {
-        std::string key = std::string("Software\\Wine\\AppDefaults\\") + program;
-        RegSetKeyValueA(HKEY_CURRENT_USER, key.c_str(), "Version", REG_SZ, version, DWORD(strlen(version) + 1));
-    }
+    for (const char *program : kPrograms) reportWindows(program, version);
 }
 
 // The prefix as the Wine session leaves it, whatever the test did to it.
 struct PrefixRestored {
     ~PrefixRestored() {
-        EXPECT_EQ(callTestMail("DllRegisterServer"), S_OK) << "the test mail system is not the default client again";
-        for (const char *program : kPrograms) {
-            std::string key = std::string("Software\\Wine\\AppDefaults\\") + program;
-            RegDeleteKeyValueA(HKEY_CURRENT_USER, key.c_str(), "Version");
-        }
+        EXPECT_EQ(registerTestMail(TestMailRegistration::Full), S_OK) << "the test mail system is not the default client again";
+        selectWindows(nullptr);
     }
 };
 

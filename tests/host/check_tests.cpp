@@ -36,11 +36,7 @@ PrefixChange defaultClient(const std::string &dllPath, const char *dllPathEx) {
     set(kMailKey, nullptr, kCheckClient);
     return undoing([key] {
         RegDeleteTreeA(HKEY_LOCAL_MACHINE, key.c_str()), RegDeleteKeyA(HKEY_LOCAL_MACHINE, key.c_str());
-        HMODULE testMail = LoadLibraryA(binFile("uxdtestmail.dll").c_str());
-        auto reregister = reinterpret_cast<HRESULT(WINAPI *)()>(
-            reinterpret_cast<void *>(GetProcAddress(testMail, "DllRegisterServer")));
-        EXPECT_TRUE(reregister && reregister() == S_OK) << "the test mail system is not the default client again";
-        FreeLibrary(testMail);
+        EXPECT_EQ(registerTestMail(TestMailRegistration::Full), S_OK) << "the test mail system is not the default client again";
     });
 }
 
@@ -62,9 +58,8 @@ std::string write32BitDll(const std::string &folder) {
 using MakeSetup = std::function<PrefixChange(TestMail &)>;
 
 PrefixChange vista() {
-    const char *key = "Software\\Wine\\AppDefaults\\uxdsend.exe";
-    RegSetKeyValueA(HKEY_CURRENT_USER, key, "Version", REG_SZ, "vista", 6);
-    return undoing([key] { RegDeleteKeyValueA(HKEY_CURRENT_USER, key, "Version"); });
+    reportWindows("uxdsend.exe", "vista");
+    return undoing([] { reportWindows("uxdsend.exe", nullptr); });
 }
 
 PrefixChange simpleOnlyClient() { return defaultClient(binFile("uxdtestmail.dll"), nullptr); }

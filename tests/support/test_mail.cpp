@@ -1,9 +1,12 @@
 #include "test_mail.h"
 
 #include <algorithm>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <regex>
+
+#include "test_paths.h"
 
 namespace {
 void removeFolder(const std::string &folder) {
@@ -141,4 +144,25 @@ std::string describe(const SentMail &mail) {
     for (const std::string &file : mail.attachments) files += (files.empty() ? "" : ", ") + file;
     return "To: " + mail.to + " | Cc: " + mail.cc + " | Subject: " + mail.subject + " | text: \"" + mail.body +
            "\" | files: " + files;
+}
+
+HRESULT registerTestMail(TestMailRegistration registration) {
+    HMODULE testMail = LoadLibraryA(binFile("uxdtestmail.dll").c_str());
+    auto entry = [&](const char *name) { return reinterpret_cast<void *>(GetProcAddress(testMail, name)); };
+    HRESULT hr = E_FAIL;
+    if (registration == TestMailRegistration::SimpleOnly) {
+        if (auto install = reinterpret_cast<HRESULT(WINAPI *)(BOOL, LPCWSTR)>(entry("DllInstall")))
+            hr = install(TRUE, L"simple");
+    } else {
+        const char *name = registration == TestMailRegistration::Full ? "DllRegisterServer" : "DllUnregisterServer";
+        if (auto call = reinterpret_cast<HRESULT(WINAPI *)()>(entry(name))) hr = call();
+    }
+    FreeLibrary(testMail);
+    return hr;
+}
+
+void reportWindows(const char *program, const char *version) {
+    std::string key = std::string("Software\\Wine\\AppDefaults\\") + program;
+    if (version) RegSetKeyValueA(HKEY_CURRENT_USER, key.c_str(), "Version", REG_SZ, version, DWORD(strlen(version) + 1));
+    else RegDeleteKeyValueA(HKEY_CURRENT_USER, key.c_str(), "Version");
 }
