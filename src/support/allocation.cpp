@@ -22,6 +22,12 @@ char marker[64];
 std::size_t markerLength = 0;
 long markedReleases = 0;
 
+// Canaries (tests only): bytes after each block's last, as a debug heap's no man's land.
+constexpr std::size_t kCanaryBytes = 8;
+constexpr unsigned char kCanary = 0xFD;
+bool guarding = false;
+long overruns = 0;
+
 std::size_t blockSize(void *block) noexcept {
 #ifdef _WIN32
     return _msize(block);
@@ -30,28 +36,49 @@ std::size_t blockSize(void *block) noexcept {
 #endif
 }
 
-// The marker at `at`, each of its bytes followed by `width` - 1 zero bytes (1: ANSI, 2: UTF-16LE).
-bool markerAt(const unsigned char *at, std::size_t width) noexcept {
-    for (std::size_t i = 0; i < markerLength; ++i) {
-        if (at[i * width] != static_cast<unsigned char>(marker[i])) return false;
+// Marker characters [first, first + count) at `at`, each followed by `width` - 1 zero bytes
+// (1: ANSI, 2: UTF-16LE).
+bool markerAt(const unsigned char *at, std::size_t width, std::size_t first, std::size_t count) noexcept {
+    for (std::size_t i = 0; i < count; ++i) {
+        if (at[i * width] != static_cast<unsigned char>(marker[first + i])) return false;
         for (std::size_t z = 1; z < width; ++z)
             if (at[i * width + z] != 0) return false;
     }
     return true;
 }
 
+// Any run of eight marker characters counts: a later text written over the start of a copy
+// must not hide what is left of it.
 bool holds(const void *block, std::size_t size, std::size_t width) noexcept {
-    std::size_t span = markerLength * width;
+    std::size_t run = markerLength < 8 ? markerLength : 8, span = run * width;
     const auto *bytes = static_cast<const unsigned char *>(block);
     for (std::size_t at = 0; span && at + span <= size; ++at)
-        if (markerAt(bytes + at, width)) return true;
+        for (std::size_t first = 0; first + run <= markerLength; ++first)
+            if (markerAt(bytes + at, width, first, run)) return true;
     return false;
 }
 
+// The block's bytes as its owner sees them: without the canary.
+std::size_t usableSize(void *block) noexcept { return blockSize(block) - (guarding ? kCanaryBytes : 0); }
+
 void watchRelease(void *block) noexcept {
+    if (guarding) {
+        const auto *canary = static_cast<const unsigned char *>(block) + usableSize(block);
+        for (std::size_t i = 0; i < kCanaryBytes; ++i)
+            if (canary[i] != kCanary) {
+                ++overruns;
+                break;
+            }
+    }
     if (!markerLength) return;
-    std::size_t size = blockSize(block);
+    std::size_t size = usableSize(block);
     if (holds(block, size, 1) || holds(block, size, 2)) ++markedReleases;
+}
+
+// Room for `bytes` and the canary when guarding; 0 when that overflows.
+std::size_t withCanary(std::size_t bytes) noexcept {
+    if (!guarding) return bytes;
+    return bytes > static_cast<std::size_t>(-1) - kCanaryBytes ? 0 : bytes + kCanaryBytes;
 }
 
 bool scheduledToFail() noexcept {
@@ -62,20 +89,23 @@ bool scheduledToFail() noexcept {
 void *counted(void *block) noexcept {
     if (!block) return nullptr;
     ++liveBlocks;
-    if (markerLength) std::memset(block, 0, blockSize(block));
+    if (markerLength) std::memset(block, 0, usableSize(block));
+    if (guarding) std::memset(static_cast<unsigned char *>(block) + usableSize(block), kCanary, kCanaryBytes);
     return block;
 }
 }  // namespace
 
 void *allocate(std::size_t bytes) noexcept {
     if (scheduledToFail()) return nullptr;
-    return counted(std::malloc(bytes ? bytes : 1));
+    std::size_t room = withCanary(bytes ? bytes : 1);
+    return room ? counted(std::malloc(room)) : nullptr;
 }
 
 void *allocateZeroed(std::size_t count, std::size_t size) noexcept {
     if (size != 0 && count > static_cast<std::size_t>(-1) / size) return nullptr;
     if (scheduledToFail()) return nullptr;
-    return counted(std::calloc(count ? count : 1, size ? size : 1));
+    std::size_t room = withCanary((count ? count : 1) * (size ? size : 1));
+    return room ? counted(std::calloc(room, 1)) : nullptr;
 }
 
 void release(void *block) noexcept {
@@ -96,7 +126,7 @@ void wipe(void *block, std::size_t bytes) noexcept {
 
 void releaseSecret(void *block) noexcept {
     if (!block) return;
-    wipe(block, blockSize(block));
+    wipe(block, usableSize(block));
     release(block);
 }
 
@@ -128,6 +158,8 @@ void watchReleasesFor(const char *text) noexcept {
     markedReleases = 0;
 }
 long releasesHoldingMarker() noexcept { return markedReleases; }
+void guardEveryBlock() noexcept { guarding = true; }
+long overrunBlocks() noexcept { return overruns; }
 }  // namespace allocation_fault
 
 }  // namespace uxd

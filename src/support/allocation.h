@@ -36,8 +36,14 @@ void reset() noexcept;
 // Watches every block released from now on for `marker` (ASCII), as bytes and as UTF-16LE;
 // blocks allocated meanwhile start zeroed, so stale heap contents do not count. Null stops.
 void watchReleasesFor(const char *marker) noexcept;
-// Released blocks that still held the marker since watching began.
+// Released blocks that still held eight or more consecutive characters of the marker.
 long releasesHoldingMarker() noexcept;
+// From now on every block carries a canary after its last byte, checked when it is released,
+// so that a write one byte past a buffer is counted even where the heap would not notice.
+// Call before the module's first allocation: a block made before has no canary.
+void guardEveryBlock() noexcept;
+// Released blocks whose canary was overwritten.
+long overrunBlocks() noexcept;
 }  // namespace allocation_fault
 
 }  // namespace uxd

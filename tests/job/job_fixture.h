@@ -32,18 +32,23 @@ struct HostExport {
     }
 };
 
+// Every block of the module carries a canary in the test programs, set before the first.
+inline const bool kBlocksGuarded = (uxd::allocation_fault::guardEveryBlock(), true);
+
 class JobTest : public ::testing::Test {
 protected:
     void SetUp() override {
         uxd::module.moduleInstance = GetModuleHandleA(nullptr);
         uxd::module.resourceSession = RMInitResMgrSession(uxd::module.moduleInstance, 0, L"pelmo%L.%X", 1);
         blocksBefore = uxd::allocation_fault::outstanding();
+        overrunsBefore = uxd::allocation_fault::overrunBlocks();
     }
     void TearDown() override {
         uxd::allocation_fault::reset();
         EXPECT_EQ(uxd::allocation_fault::outstanding(), blocksBefore) << "blocks leaked";
+        EXPECT_EQ(uxd::allocation_fault::overrunBlocks(), overrunsBefore) << "blocks written past their end";
         RMTermResMgrSession(uxd::module.resourceSession);
         uxd::module.resourceSession = nullptr;
     }
-    long blocksBefore = 0;
+    long blocksBefore = 0, overrunsBefore = 0;
 };
