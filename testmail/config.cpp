@@ -131,8 +131,10 @@ Config readConfig() {
     readBook(file, config);
     readResults(file, config);
     readPicks(file, config);
-    config.logonDirectory = readValue(file, "logon", "directory");
-    config.logonLocale = readValue(file, "logon", "locale");
+    for (const std::string &function : split(readValue(file, "disturb", "in"), ','))
+        config.disturbIn.push_back(trim(function));
+    config.disturbDirectory = readValue(file, "disturb", "directory");
+    config.disturbLocale = readValue(file, "disturb", "locale");
     config.logonPassword = readValue(file, "logon", "password");
     return config;
 }

@@ -33,10 +33,12 @@ struct Config {
     std::map<std::string, unsigned long> resolve;               // lower-cased typed name -> result
     bool pickCancel = false;
     std::vector<Pick> picks;
-    // [logon]: what a successful MAPILogon does to the process, as real mail clients do when
-    // they load: move the working directory, change the C run-time's locale. Empty: nothing.
-    std::string logonDirectory;
-    std::string logonLocale;
+    // [disturb]: what the calls named in `in` (e.g. "MAPILogon,MAPISendMail") do to the
+    // process, as real mail clients do while they work: move the working directory, change the
+    // C run-time's locale. Empty: nothing.
+    std::vector<std::string> disturbIn;
+    std::string disturbDirectory;
+    std::string disturbLocale;
     // [logon] password: when set, a logon with any other password is refused, as a profile
     // with a password would be. The log never shows a password, so this is how a test learns
     // that the right one arrived.

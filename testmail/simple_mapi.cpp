@@ -1,7 +1,6 @@
 // The Simple MAPI calls that do something: logon and logoff with session handles 0x1000,
 // 0x1001, ..., name resolution against the configured address book, and the address book
 // dialog, which answers with the configured picks. MAPISendMail is in send_mail.cpp.
-#include <clocale>
 #include <windows.h>
 #include <mapi.h>
 
@@ -10,16 +9,6 @@
 #include "recipients.h"
 
 using namespace testmail;
-
-namespace {
-// Real mail clients change the working directory and the locale of the process they are
-// loaded into; the scripted [logon] settings do the same, so tests can see them put back.
-void disturbProcess() {
-    const testmail::Config &script = testmail::config();
-    if (!script.logonDirectory.empty()) SetCurrentDirectoryA(script.logonDirectory.c_str());
-    if (!script.logonLocale.empty()) setlocale(LC_ALL, script.logonLocale.c_str());
-}
-}  // namespace
 
 ULONG WINAPI MAPILogon(ULONG_PTR ulUIParam, LPSTR lpszProfileName, LPSTR lpszPassword, FLAGS flFlags,
                        ULONG, LPLHANDLE lplhSession) {
@@ -30,10 +19,7 @@ ULONG WINAPI MAPILogon(ULONG_PTR ulUIParam, LPSTR lpszProfileName, LPSTR lpszPas
         ULONG result = scriptedResult("MAPILogon");
         if (result == SUCCESS_SUCCESS && !passwordAccepted(lpszPassword)) result = MAPI_E_LOGIN_FAILURE;
         if (result == SUCCESS_SUCCESS && !lplhSession) result = MAPI_E_FAILURE;
-        if (result == SUCCESS_SUCCESS) {
-            *lplhSession = openSession();
-            disturbProcess();
-        }
+        if (result == SUCCESS_SUCCESS) *lplhSession = openSession();
         line.simpleResult(result);
         if (result == SUCCESS_SUCCESS) line.hex("session", *lplhSession);
         line.write();

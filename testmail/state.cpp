@@ -1,6 +1,7 @@
 // Shared state of the test mail system; see state.h.
 #include "state.h"
 
+#include <clocale>
 #include <map>
 #include <memory>
 #include <set>
@@ -22,6 +23,18 @@ State &state() {
     return instance;
 }
 
+// Real mail clients change the working directory and the locale of the process they are
+// loaded into, at any call; the scripted [disturb] settings do the same, so tests can see
+// them put back.
+void disturbProcess(const char *function) {
+    const Config &script = config();
+    for (const std::string &name : script.disturbIn) {
+        if (name != function) continue;
+        if (!script.disturbDirectory.empty()) SetCurrentDirectoryA(script.disturbDirectory.c_str());
+        if (!script.disturbLocale.empty()) setlocale(LC_ALL, script.disturbLocale.c_str());
+    }
+}
+
 }  // namespace
 
 std::recursive_mutex &lock() {
@@ -36,6 +49,7 @@ const Config &config() {
 }
 
 unsigned long scriptedResult(const char *function) {
+    disturbProcess(function);
     const auto &results = config().results;
     std::size_t call = state().calls[function]++;
     auto list = results.find(function);

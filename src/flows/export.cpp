@@ -11,6 +11,7 @@
 #include "export_job.h"
 #include "gather_recipients.h"
 #include "simple_mapi.h"
+#include "teardown.h"
 #include "win32_resources.h"
 
 using namespace uxd;
@@ -29,6 +30,26 @@ ULONG appendBlank(char *text) noexcept {
         text[length] = '\0';
     }
     return static_cast<ULONG>(length);
+}
+
+// Gathers the recipients (resolving what the user left unresolved) and sends the one mail.
+UXDResult send(MAPIDestination &job, MapiFileDesc *files) noexcept {
+    uint32_t recipientCount = 0;
+    MapiRecipDesc *recipients = nullptr;
+    UXDResult rc = gatherRecipients(&job, true, &recipientCount, &recipients);
+    if (rc != UXD_SUCCESS) return rc;
+
+    MapiMessage message = {};
+    message.lpszSubject = job.subjectText;
+    message.lpszNoteText = job.messageText;
+    message.flFlags = MAPI_UNREAD;
+    message.nRecipCount = recipientCount;
+    message.lpRecips = recipients;
+    message.nFileCount = job.attachmentCount;
+    message.lpFiles = files;
+    ULONG sent = simpleMapi.sendMail(job.session, reinterpret_cast<ULONG_PTR>(job.parentWindow), &message, 0, 0);
+    release(recipients);  // the array only: its texts are the recipients'
+    return job.reportMapiResult(0, sent, "MAPISendMail");
 }
 
 }  // namespace
@@ -55,20 +76,7 @@ UXDResult uxd::exportJob(MAPIDestination &job, const UXDExportRequest *request) 
         }
     }
 
-    uint32_t recipientCount = 0;
-    MapiRecipDesc *recipients = nullptr;
-    UXDResult rc = gatherRecipients(&job, true, &recipientCount, &recipients);
-    if (rc != UXD_SUCCESS) return rc;
-
-    MapiMessage message = {};
-    message.lpszSubject = job.subjectText;
-    message.lpszNoteText = job.messageText;
-    message.flFlags = MAPI_UNREAD;
-    message.nRecipCount = recipientCount;
-    message.lpRecips = recipients;
-    message.nFileCount = job.attachmentCount;
-    message.lpFiles = files.get();
-    ULONG sent = simpleMapi.sendMail(job.session, reinterpret_cast<ULONG_PTR>(job.parentWindow), &message, 0, 0);
-    release(recipients);  // the array only: its texts are the recipients'
-    return job.reportMapiResult(0, sent, "MAPISendMail");
+    UXDResult rc = send(job, files.get());
+    putBackLocale(job.savedLocale);  // resolving and sending may have changed it
+    return rc;
 }

@@ -17,6 +17,7 @@
 #include "resolution.h"
 #include "send_mail_dialog.h"
 #include "simple_mapi.h"
+#include "teardown.h"
 #include "win32_resources.h"
 
 using namespace uxd;
@@ -161,7 +162,7 @@ UXDResult prepare(MAPIDestination &job, const MAPIDestinationOptions *options) n
     }
     if (saveCurrentDirectory(job) != UXD_SUCCESS) return UXD_E_OUT_OF_MEMORY;
     UXDResult bound = bindSimpleMapi(job);
-    std::setlocale(LC_ALL, job.savedLocale);  // the mail system may have changed it
+    putBackLocale(job.savedLocale);  // loading the mail system may have changed it
     if (bound != UXD_SUCCESS) return bound;
     return options ? prepareRecipientsSilently(job, recipientCount) : UXD_SUCCESS;
 }
@@ -169,7 +170,9 @@ UXDResult prepare(MAPIDestination &job, const MAPIDestinationOptions *options) n
 // The dialog is the user's time, not a wait: its commands show the cursor while they work.
 UXDResult setUp(MAPIDestination &job, const MAPIDestinationOptions *options) noexcept {
     UXDResult rc = prepare(job, options);
-    return rc != UXD_SUCCESS || options ? rc : runSendMailDialog(job);
+    if (rc == UXD_SUCCESS && !options) rc = runSendMailDialog(job);
+    putBackLocale(job.savedLocale);  // resolving and the address book may have changed it again
+    return rc;
 }
 
 }  // namespace

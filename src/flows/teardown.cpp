@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include <clocale>
+#include <cstring>
 #include <cwchar>
 
 #include "teardown.h"
@@ -14,12 +15,27 @@ bool isCurrentDirectory(const wchar_t *directory) noexcept {
     DWORD length = GetCurrentDirectoryW(MAX_PATH + 1, current);
     return length != 0 && length <= MAX_PATH && std::wcscmp(current, directory) == 0;
 }
+
+void putBackDirectory(const wchar_t *directory) noexcept {
+    if (directory && !isCurrentDirectory(directory)) SetCurrentDirectoryW(directory);
+}
 }  // namespace
 
+void putBackLocale(const char *locale) noexcept {
+    // Setting a locale makes the run-time library parse and load it; reading it costs little.
+    if (locale && std::strcmp(std::setlocale(LC_ALL, nullptr), locale) != 0) std::setlocale(LC_ALL, locale);
+}
+
 void endJob(MAPIDestination *job) noexcept {
-    if (job->savedDirectory && !isCurrentDirectory(job->savedDirectory)) SetCurrentDirectoryW(job->savedDirectory);
-    if (job->savedLocale) std::setlocale(LC_ALL, job->savedLocale);
+    // The job's destructor logs off, and a mail system may change both once more then: the
+    // saved values outlive the job and are put back again after it.
+    owned_block<wchar_t> directory(job->savedDirectory.release());
+    owned_block<char> locale(job->savedLocale.release());
+    putBackDirectory(directory);
+    putBackLocale(locale);
     destroy(job);
+    putBackDirectory(directory);
+    putBackLocale(locale);
 }
 
 }  // namespace uxd

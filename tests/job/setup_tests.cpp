@@ -83,11 +83,15 @@ TEST_F(Setup, HostBuiltBlockIsReadByItsBounds) {
 }
 
 // Every copy of the password that the module makes is wiped before its memory goes back:
-// the job's buffer, the encoded block, decoded and converted records, conversion scratch.
+// the job's buffer, the encoded block, decoded and converted records, conversion scratch
+// (also when it grows for a later text). The sweeps watch every failure half-way.
 TEST_F(Setup, NoReleasedBlockHoldsThePassword) {
-    const char *marker = "Pw-7f3a9c-marker";
+    const char *marker = "Pw-7f3a9c-marker-0123456789";
     allocation_fault::watchReleasesFor(marker);
-    options.password = text(marker), options.toNames = text("Ann Archer");
+    // An address after the password, longer than it and every text: the conversions' scratch
+    // grows past the password.
+    MapiRecipDesc longer = recipient(MAPI_TO, "Ann Archer", "SMTP:ann.archer@northern-sales-region.example.com");
+    options.password = text(marker), options.nRecipients = 1, options.recipients = reinterpret_cast<UXDRecipDesc *>(&longer);
     ASSERT_EQ(setUpJob(&options), UXD_SUCCESS);
     void *block = nullptr;
     uint16_t size = 0;
@@ -136,18 +140,33 @@ TEST_F(Setup, CancelledDialogGivesNoJob) {
     EXPECT_EQ(info, reinterpret_cast<UXDJobInfo *>(0x1234)) << "untouched";
 }
 
-TEST_F(Setup, LocaleAndDirectoryThatTheMailSystemChangesArePutBack) {
-    char before[MAX_PATH], during[MAX_PATH], after[MAX_PATH];
+// A mail system may move the working directory and change the locale in any of its calls.
+// The host gets its locale back from every entry point and its directory when the job ends.
+TEST_F(Setup, WhatTheMailSystemChangesInAnyCallIsPutBack) {
+    char before[MAX_PATH], now[MAX_PATH];
     GetCurrentDirectoryA(MAX_PATH, before);
-    std::string locale = setlocale(LC_ALL, nullptr);
-    mail->set("logon", "directory", mail->folder());
-    mail->set("logon", "locale", "German");
-    withAnn();
-    ASSERT_EQ(setUpJob(&options), UXD_SUCCESS);
-    EXPECT_EQ(setlocale(LC_ALL, nullptr), locale) << "put back right after the logon";
-    GetCurrentDirectoryA(MAX_PATH, during);
-    EXPECT_EQ(std::string(during) + "\\", mail->folder()) << "the mail system moved it";
-    UXDTermExportDestination(ready.release(), 0);
-    GetCurrentDirectoryA(MAX_PATH, after);
-    EXPECT_STREQ(after, before) << "put back when the job ends";
+    const std::string locale = setlocale(LC_ALL, nullptr), moved = mail->folder();
+    const std::string resolve = useAddressBook() ? "ResolveName" : "MAPIResolveName";
+    const struct { std::string call; int movedFrom; } rows[] = {  // the step after which it shows
+        {"MAPILogon", 1}, {resolve, 1}, {"MAPISendMail", 2}, {"MAPILogoff", 3}};
+    for (const auto &row : rows) {
+        const size_t calls = mail->calls(row.call).size();
+        mail->set("disturb", "directory", moved), mail->set("disturb", "locale", "German");
+        mail->set("disturb", "in", row.call);
+        options = {}, options.structSize = 70, options.toNames = text("Ann Archer");
+        ASSERT_EQ(setUpJob(&options), UXD_SUCCESS) << row.call;
+        for (int step = 1; step <= 3; ++step) {
+            if (step == 2) {
+                UXDExportRequest request = {};
+                EXPECT_EQ(UXDExportToDestination(ready.get(), &request), UXD_SUCCESS) << row.call;
+            }
+            if (step == 3) UXDTermExportDestination(ready.release(), 0);
+            EXPECT_EQ(setlocale(LC_ALL, nullptr), locale) << row.call << ", step " << step;
+            GetCurrentDirectoryA(MAX_PATH, now);
+            bool isMoved = step < 3 && step >= row.movedFrom;  // the directory waits for the end
+            EXPECT_EQ(std::string(now) + "\\", isMoved ? moved : std::string(before) + "\\") << row.call << ", step " << step;
+        }
+        EXPECT_EQ(mail->calls(row.call).size(), calls + 1) << "the mail system made the change in " << row.call;
+        SetCurrentDirectoryA(before);
+    }
 }
