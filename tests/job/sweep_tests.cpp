@@ -33,7 +33,7 @@ protected:
         names.toNames = text("Ann Archer; Bob Carter"), names.ccNames = text("Anna Baker");
         table.nRecipients = 3, table.recipients = rows;
         for (MAPIDestinationOptions *o : {&names, &table})
-            o->subject = text("Sales, Q1"), o->message = text("The figures."), o->password = text("s3cret");
+            o->subject = text("Sales, Q1"), o->message = text("The figures."), o->password = text(kSweptPassword);
     }
 
     // Sets a job up from `options` (unarmed unless the run is armed by the caller).

@@ -58,8 +58,11 @@ SweepCounts sweepAllocations(const std::string &path, const std::set<Degradation
     auto once = [&](unsigned long failing, unsigned long &attempts) {
         if (std::getenv("UXD_SWEEP_VERBOSE")) std::printf("[%lu ms] ", (unsigned long)GetTickCount()), std::fflush(stdout);
         SweepRun run(failing);
+        uxd::allocation_fault::watchReleasesFor(kSweptPassword);
         SweepOutcome outcome = scenario(run);
         run.disarm();
+        outcome.expect(uxd::allocation_fault::releasesHoldingMarker() == 0, "a released block held the password");
+        uxd::allocation_fault::watchReleasesFor(nullptr);
         attempts = run.attempts();
         long left = uxd::allocation_fault::outstanding() - blocks;
         outcome.expect(left == 0, std::to_string(left) + " module blocks left");

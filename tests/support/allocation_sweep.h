@@ -55,6 +55,9 @@ struct SweepCounts {
     std::map<Degradation, unsigned long> byKind;  // runs that showed each degradation
 };
 
+// The password a scenario gives its options: no block the module releases may still hold it.
+constexpr char kSweptPassword[] = "s3cret-Pw9";
+
 // Runs `scenario` clean (it must give `cleanCode` and see nothing), then once for each of its
 // allocations failing; checks that no module block is left after each run; reports every run
 // that is neither 2 nor a degradation in `permitted`. Prints and returns the counts.
