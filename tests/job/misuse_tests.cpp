@@ -1,0 +1,104 @@
+// What a host can get wrong, at every export that takes host memory: each call gives its
+// documented code, leaves the out-values as documented, sends nothing and leaks nothing.
+#include "mail_fixture.h"
+
+using namespace uxd;
+
+namespace {
+char *text(const char *value) { return const_cast<char *>(value); }
+
+class Misuse : public MailTest {};
+}  // namespace
+
+TEST_F(Misuse, EachExportRefusesWhatAHostGetsWrong) {
+    const UXDExportFile pdf = exportFile(1, "q3.pdf"), csv = exportFile(1, "q3.csv");
+    MapiRecipDesc ann = {0, MAPI_TO, text("Ann Archer"), text("SMTP:ann@example.com"), 0, nullptr};
+    MAPIDestinationOptions good = {};
+    good.structSize = 70, good.nRecipients = 1, good.recipients = reinterpret_cast<UXDRecipDesc *>(&ann);
+    ASSERT_EQ(setUpJob(&good, {&pdf, &csv}), UXD_SUCCESS);
+    void *flat = nullptr;
+    uint16_t flatSize = 0;
+    ASSERT_EQ(UXDEncodeDestinationOptions(ready.get(), &flat, &flatSize), UXD_SUCCESS);
+    std::vector<unsigned char> cut(static_cast<unsigned char *>(flat), static_cast<unsigned char *>(flat) + flatSize);
+    reinterpret_cast<MAPIDestinationOptions *>(cut.data())->flatSize = flatSize - 1;  // its last terminator outside
+    MAPIDestinationOptions noTable = good, noId = good, alien = good;
+    noTable.recipients = nullptr;
+    MapiRecipDesc annWithoutId = ann;
+    annWithoutId.ulEIDSize = 16, noId.recipients = reinterpret_cast<UXDRecipDesc *>(&annWithoutId);
+    alien.structSize = 71, alien.password = text("secret");  // not this layout: no logon data
+    const auto *cutBlock = reinterpret_cast<MAPIDestinationOptions *>(cut.data());
+    const auto *noTableW = reinterpret_cast<const MAPIDestinationOptionsW *>(&noTable);
+    const auto *cutBlockW = reinterpret_cast<const MAPIDestinationOptionsW *>(cut.data());
+
+    void *const kUntouched = reinterpret_cast<void *>(0x5A5A);
+    void *out = kUntouched;  // every out-value starts as this
+    auto outAs = [&]() { return reinterpret_cast<MAPIDestinationOptions **>(&out); };
+    auto outAsW = [&]() { return reinterpret_cast<MAPIDestinationOptionsW **>(&out); };
+    UXDJobInfo *info = nullptr;
+    uint16_t size = 0;
+    auto init = [&](const MAPIDestinationOptions *options, void **job, UXDJobInfo **i, bool record = true) {
+        return UXDInitExportDestination(nullptr, 0, options, record ? host.with({&pdf}) : nullptr, job, i);
+    };
+    UXDExportRequest oneFile = {};
+    const char *paths[] = {"C:\\nowhere\\q3.pdf"};
+    oneFile.fileCount = 1, oneFile.filePaths = paths;
+    const struct {
+        const char *what;
+        std::function<UXDResult()> call;
+        UXDResult code;
+        void *outAfter;  // what `out` holds afterwards
+    } rows[] = {
+        {"init: no export record", [&] { return init(&good, &out, &info, false); }, UXD_E_INVALID_ARGUMENT, nullptr},
+        {"init: no job out-pointer", [&] { return init(&good, nullptr, &info); }, UXD_E_INVALID_ARGUMENT, kUntouched},
+        {"init: no info out-pointer", [&] { return init(&good, &out, nullptr); }, UXD_E_INVALID_ARGUMENT, nullptr},
+        {"init: a count with a null table", [&] { return init(&noTable, &out, &info); }, UXD_E_INVALID_ARGUMENT, nullptr},
+        {"init: an identifier size without an identifier", [&] { return init(&noId, &out, &info); },
+         UXD_E_INVALID_ARGUMENT, nullptr},
+        {"init: a flat block cut short", [&] { return init(cutBlock, &out, &info); }, UXD_E_INVALID_ARGUMENT, nullptr},
+        {"export: no job", [&] { return UXDExportToDestination(nullptr, &oneFile); }, UXD_E_INVALID_ARGUMENT, kUntouched},
+        {"encode: no job", [&] { return UXDEncodeDestinationOptions(nullptr, &out, &size); }, UXD_E_INVALID_ARGUMENT,
+         kUntouched},
+        {"encode: no block out-pointer", [&] { return UXDEncodeDestinationOptions(ready.get(), nullptr, &size); },
+         UXD_E_INVALID_ARGUMENT, kUntouched},
+        {"encode: no size out-pointer", [&] { return UXDEncodeDestinationOptions(ready.get(), &out, nullptr); },
+         UXD_E_INVALID_ARGUMENT, kUntouched},
+        {"decode: no job", [&] { return UXDDecodeDestinationOptions(nullptr, outAs()); }, UXD_E_INVALID_ARGUMENT,
+         kUntouched},
+        {"decode: no record out-pointer", [&] { return UXDDecodeDestinationOptions(ready.get(), nullptr); },
+         UXD_E_INVALID_ARGUMENT, kUntouched},
+        {"A2W: no source, no result", [&] { return UXDDestinationOptionsA2W(nullptr, outAsW(), nullptr); }, UXD_SUCCESS,
+         nullptr},
+        {"A2W: no result out-pointer", [&] { return UXDDestinationOptionsA2W(&good, nullptr, nullptr); },
+         UXD_E_INVALID_ARGUMENT, kUntouched},
+        {"A2W: a count with a null table", [&] { return UXDDestinationOptionsA2W(&noTable, outAsW(), nullptr); },
+         UXD_E_INVALID_ARGUMENT, nullptr},
+        {"A2W: a flat block cut short", [&] { return UXDDestinationOptionsA2W(cutBlock, outAsW(), &size); },
+         UXD_E_INVALID_ARGUMENT, nullptr},
+        {"W2A: no source, no result", [&] { return UXDDestinationOptionsW2A(nullptr, outAs(), nullptr); }, UXD_SUCCESS,
+         nullptr},
+        {"W2A: a count with a null table", [&] { return UXDDestinationOptionsW2A(noTableW, outAs(), nullptr); },
+         UXD_E_INVALID_ARGUMENT, nullptr},
+        {"W2A: a flat block cut short", [&] { return UXDDestinationOptionsW2A(cutBlockW, outAs(), &size); },
+         UXD_E_INVALID_ARGUMENT, nullptr},
+        {"free: nothing", [&] { return UXDFreeDestinationOptions(0, nullptr); }, UXD_SUCCESS, kUntouched},
+        {"term: no job", [&] { return UXDTermExportDestination(nullptr, 0); }, UXD_SUCCESS, kUntouched},
+    };
+    for (const auto &row : rows) {
+        const long blocks = allocation_fault::outstanding();
+        out = kUntouched;
+        EXPECT_EQ(row.call(), row.code) << row.what;
+        EXPECT_EQ(out, row.outAfter) << row.what << ": the out-value";
+        EXPECT_EQ(allocation_fault::outstanding(), blocks) << row.what << ": blocks left";
+    }
+    EXPECT_TRUE(mail->sent().empty()) << "nothing was sent";
+
+    // A record of another layout is taken without its logon data; a request that names fewer
+    // files than the job has attaches what it names and leaves the rest to the mail system.
+    ASSERT_EQ(setUpJob(&alien, {&pdf}), UXD_SUCCESS);
+    EXPECT_STREQ(ready->password, "");
+    ASSERT_EQ(setUpJob(&good, {&pdf, &csv}), UXD_SUCCESS);
+    UXDResult sent = UXDExportToDestination(ready.get(), &oneFile);
+    std::vector<std::string> files = mail->calls("  file");
+    EXPECT_EQ(sent, UXD_E_FAILURE) << "the mail system finds no second file: " << UXDGetErrorText(ready.get());
+    EXPECT_TRUE(mail->sent().empty());
+}
