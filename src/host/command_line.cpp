@@ -80,8 +80,9 @@ bool takeSendOption(const std::string &word, Words &words, SendArguments &argume
     if (word == "--save-options")
         return words.takeValue(word, value, error) && setOnce(word, arguments.saveOptionsFile, value, error);
     if (word == "--lang") {
-        if (!words.takeValue(word, value, error)) return false;
-        if (parseLanguage(value, arguments.language)) return true;
+        if (arguments.haveLanguage) error = "--lang is given twice";
+        if (arguments.haveLanguage || !words.takeValue(word, value, error)) return false;
+        if (parseLanguage(value, arguments.language)) return arguments.haveLanguage = true;
         error = "--lang needs a language identifier such as 0x0407, not '" + value + "'";
         return false;
     }

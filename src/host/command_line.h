@@ -15,6 +15,7 @@ struct SendArguments {
     bool wide = false;
     std::string optionsFile;      // --options; empty: not given
     std::string saveOptionsFile;  // --save-options; empty: not given
+    bool haveLanguage = false;
     uint32_t language = 0x0400;   // the user's language unless --lang says otherwise
     std::vector<std::string> files;
 };

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "console_text.h"
 #include "report.h"
 
 namespace {
@@ -52,7 +53,7 @@ int runWithPlugin(const std::string &path, const std::function<int(Plugin &)> &b
     Plugin plugin;
     std::string reason;
     if (!plugin.load(path, reason)) {
-        std::fprintf(stderr, "uxdsend: %s\n", reason.c_str());
+        writeText(stderr, "uxdsend: " + reason + "\n");  // the path may hold any letters
         return UXD_E_MAIL_UNAVAILABLE;
     }
     UXDResult started = plugin.initialize(0);

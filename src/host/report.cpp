@@ -36,7 +36,7 @@ int reportModuleFailure(const Plugin &plugin, const char *what, UXDResult code, 
 }
 
 int usageError(const std::string &text) {
-    std::fprintf(stderr, "uxdsend: %s\n", text.c_str());
+    writeText(stderr, "uxdsend: " + text + "\n");  // it may quote a word of the user's, in any letters
     printSynopsis(stderr);
     std::fputs("(uxdsend --help explains every option)\n", stderr);
     return kUsageError;

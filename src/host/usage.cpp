@@ -57,7 +57,7 @@ const char kDetails[] =
     "                    and show what it resolved to, or why it did not\n"
     "\n"
     "options of list:\n"
-    "  --lang ID         the catalogue's language (default: the product's)\n"
+    "  --lang ID         the catalogue's language (default: the user's language)\n"
     "\n"
     "  --plugin PATH     the plug-in to load (default: uxdmapi.dll beside uxdsend.exe)\n"
     "\n"

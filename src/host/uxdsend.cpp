@@ -56,7 +56,8 @@ int versionCommand(const std::string &pluginPath, const std::vector<std::string>
 int main(int argc, char **argv) {
     std::string pluginPath = defaultPluginPath();
     int first = 1;
-    if (argc > 2 && !std::strcmp(argv[1], "--plugin")) {
+    if (argc > 1 && !std::strcmp(argv[1], "--plugin")) {
+        if (argc == 2) return usageError("--plugin needs a value");
         pluginPath = argv[2];
         first = 3;
     }

@@ -143,15 +143,4 @@ TEST_F(Send, SavedOptionsFileIsTheOwnersAlone) {
     EXPECT_EQ(run({"send", "--options", saved, report}), 0u) << "the owner still reads it: " << err;
 }
 
-TEST_F(Send, UsageErrorsExit64AndTouchNoMail) {
-    for (const Words &arguments :
-         {Words{"send", "--to", "archer"}, Words{"send", "--dialog", "--to", "archer", "r.pdf"},
-          Words{"send", "--lang", "german", "r.pdf"}, Words{"send", "--options", "s.opt", "--wide", "r.pdf"},
-          Words{"send", "--to"}, Words{"mail"}, Words{"check", "--name"}, Words{"check", "--to", "ann"}}) {
-        EXPECT_EQ(run(arguments), 64u) << testing::PrintToString(arguments);
-        EXPECT_NE(err.find("usage:"), std::string::npos) << "expected a usage text, got: " << err;
-    }
-    EXPECT_TRUE(mail.log().empty());
-}
-
 }  // namespace

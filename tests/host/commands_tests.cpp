@@ -1,0 +1,163 @@
+// Every command of uxdsend apart from the mail work of send and check, and every mistake on
+// its command line, run once redirected to files, as a script runs it, and once in a console,
+// as a command window shows it: the exit status and whole lines of what it printed.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <regex>
+#include <sstream>
+
+#include "program_run.h"
+#include "test_mail.h"
+#include "uxdmapi.h"
+
+namespace {
+using Words = std::vector<std::string>;
+
+std::string narrow(const std::wstring &text, UINT page) {
+    std::string out(text.size() * 4, '\0');
+    out.resize(WideCharToMultiByte(page, 0, text.data(), int(text.size()), &out[0], int(out.size()), nullptr, nullptr));
+    return out;
+}
+
+std::wstring widen(const std::string &text, UINT page) {
+    std::wstring out(text.size(), L'\0');
+    out.resize(MultiByteToWideChar(page, 0, text.data(), int(text.size()), &out[0], int(out.size())));
+    return out;
+}
+
+// A catalogue text as the resource script of a language has it, in the ANSI code page that
+// the plug-in hands its texts out in.
+std::string scriptText(const char *script, const char *id) {
+    std::ifstream in(std::string(UXD_RESOURCE_SCRIPTS) + script, std::ios::binary);
+    const std::string text(std::istreambuf_iterator<char>(in), {});
+    std::smatch found;
+    if (!std::regex_search(text, found, std::regex(std::string(id) + "[ \t]+\"((?:[^\"]|\"\")*)\"")))
+        return std::string("(no ") + id + " in " + script + ")";
+    const std::string quoted = std::regex_replace(found[1].str(), std::regex("\"\""), "\"");
+    return narrow(widen(quoted, CP_UTF8), CP_ACP);
+}
+
+Words catalogue(const char *script) {
+    return {"identifier:  xmapi", "name:        " + scriptText(script, "IDS_DESTINATION_NAME"),
+            "description: " + scriptText(script, "IDS_DESTINATION_DESCRIPTION")};
+}
+
+const char kSynopsis[] = "usage: uxdsend [--plugin PATH] list [--lang ID]";
+const char kTextFlags[] = "--to, --cc, --bcc, --subject, --message, --profile, --password and --wide";
+
+// A refusal: its line, the synopsis after it and the pointer to the help.
+Words refused(const std::string &why) {
+    return {"uxdsend: " + why, kSynopsis, "(uxdsend --help explains every option)"};
+}
+
+Words linesOf(const std::string &text) {
+    Words lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+// A line as a console shows it, in UTF-8: the program's ANSI text turned to UTF-16.
+std::string onConsole(const std::string &ansi) { return narrow(widen(ansi, CP_ACP), CP_UTF8); }
+
+// Only a letter outside ASCII can come out differently on a console.
+bool beyondAscii(const Words &lines) {
+    for (const std::string &line : lines)
+        for (unsigned char letter : line)
+            if (letter >= 0x80) return true;
+    return false;
+}
+
+}  // namespace
+
+TEST(Commands, EachCommandAndEachMistakeExitsWithItsStatusAndSaysSo) {
+    const unsigned plugin = UXD_INTERFACE_VERSION;
+    const std::string version = std::to_string(plugin >> 8) + "." + std::to_string(plugin & 0xFF);
+    const DWORD kMistake = 64;
+    // Without --lang, the user's language: one of the two the table runs in.
+    const char *user = PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_JAPANESE ? "ja/pelmo0411.rc" : "uxdmapi.rc";
+    const struct {
+        Words arguments;
+        DWORD status;
+        Words out, err;  // lines each stream must hold, in the ANSI code page
+    } cases[] = {
+        {{"list"}, 0, catalogue(user), {}},
+        {{"list", "--lang", "0x0409"}, 0, catalogue("uxdmapi.rc"), {}},
+        {{"list", "--lang", "0x0407"}, 0, catalogue("de/pelmo0407.rc"), {}},
+        {{"list", "--lang", "1031"}, 0, catalogue("de/pelmo0407.rc"), {}},
+        {{"list", "--lang", "0x040C"}, 0, catalogue("fr/pelmo040C.rc"), {}},
+        {{"list", "--lang", "0x040A"}, 0, catalogue("es/pelmo040A.rc"), {}},
+        {{"list", "--lang", "0x0410"}, 0, catalogue("it/pelmo0410.rc"), {}},
+        {{"list", "--lang", "0x0411"}, 0, catalogue("ja/pelmo0411.rc"), {}},
+        {{"version"}, 0, {version}, {}},
+        {{"--plugin", binFile("uxdmapi.dll"), "version"}, 0, {version}, {}},
+        {{"--help"}, 0, {kSynopsis, "  64   a mistake on uxdsend's command line"}, {}},
+        {{"-h"}, 0, {kSynopsis}, {}},
+        {{"help"}, 0, {kSynopsis}, {}},
+        {{"send", "--help"}, 0, {kSynopsis}, {}},
+        {{"--plugin", "n\xF6where.dll", "version"}, DWORD(UXD_E_MAIL_UNAVAILABLE), {},
+         {"uxdsend: cannot load n\xF6where.dll (system error 126)"}},
+        {{}, kMistake, {}, refused("no command given")},
+        {{"s\xE9nd"}, kMistake, {}, refused("unknown command 's\xE9nd'")},
+        {{"--plugin"}, kMistake, {}, refused("--plugin needs a value")},
+        {{"--plugin", "uxdmapi.dll"}, kMistake, {}, refused("no command given")},
+        {{"version", "1.0"}, kMistake, {}, refused("version takes no arguments")},
+        {{"list", "--language", "0x0407"}, kMistake, {}, refused("list has no argument --language")},
+        {{"list", "--lang"}, kMistake, {}, refused("--lang needs a value")},
+        {{"list", "--lang", "german"}, kMistake, {},
+         refused("--lang needs a language identifier such as 0x0407, not 'german'")},
+        {{"list", "--lang", "0x0407", "--lang", "0x040C"}, kMistake, {}, refused("--lang is given twice")},
+        {{"check", "--to", "ann"}, kMistake, {}, refused("check has no argument --to")},
+        {{"check", "--name"}, kMistake, {}, refused("--name needs a value")},
+        {{"check", "--name", "ann", "--name", "bob"}, kMistake, {}, refused("--name is given twice")},
+        {{"send", "--to", "archer"}, kMistake, {}, refused("send needs at least one FILE to attach")},
+        {{"send", "--to"}, kMistake, {}, refused("--to needs a value")},
+        {{"send", "--to", "ann", "--to", "bob", "r.pdf"}, kMistake, {}, refused("--to is given twice")},
+        {{"send", "--attach", "r.pdf"}, kMistake, {}, refused("send has no option --attach")},
+        {{"send", "-t", "ann", "r.pdf"}, kMistake, {}, refused("send has no option -t")},
+        {{"send", "--lang", "-7", "r.pdf"}, kMistake, {},
+         refused("--lang needs a language identifier such as 0x0407, not '-7'")},
+        {{"send", "--lang", "0x0407", "--lang", "0x040C", "r.pdf"}, kMistake, {}, refused("--lang is given twice")},
+        {{"send", "--options", "", "r.pdf"}, kMistake, {}, refused("--options needs a file name")},
+        {{"send", "--options", "a.opt", "--options", "b.opt", "r.pdf"}, kMistake, {}, refused("--options is given twice")},
+        {{"send", "--save-options"}, kMistake, {}, refused("--save-options needs a value")},
+        {{"send", "--dialog", "--options", "s.opt", "r.pdf"}, kMistake, {},
+         refused("--dialog and --options exclude each other")},
+        {{"send", "--dialog", "--to", "archer", "r.pdf"}, kMistake, {},
+         refused(std::string("--dialog takes the mail from the dialog: leave out ") + kTextFlags)},
+        {{"send", "--options", "s.opt", "--wide", "r.pdf"}, kMistake, {},
+         refused(std::string("--options takes the mail from its file: leave out ") + kTextFlags)},
+        {{"send", "r.pdf", ""}, kMistake, {}, refused("an empty FILE name")},
+    };
+    TestMail mail;
+    for (const auto &c : cases) {
+        for (Output output : {Output::Files, Output::Console}) {
+            const bool console = output == Output::Console;
+            if (console && !beyondAscii(c.out) && !beyondAscii(c.err)) continue;
+            SCOPED_TRACE(testing::PrintToString(c.arguments) + (console ? " in a console" : " redirected"));
+            const size_t calls = mail.log().size();
+            ProgramRun run = runUxdsend(c.arguments, mail.folder(), output);
+            EXPECT_EQ(run.status, c.status) << run.out << run.err;
+            for (const auto &stream : {std::make_pair(&c.out, &run.out), std::make_pair(&c.err, &run.err)}) {
+                const Words printed = linesOf(*stream.second);
+                for (const std::string &line : *stream.first) {
+                    const std::string shown = console ? onConsole(line) : line;
+                    EXPECT_NE(std::find(printed.begin(), printed.end(), shown), printed.end())
+                        << "no line \"" << shown << "\" in:\n" << *stream.second;
+                }
+            }
+            // A success says nothing on standard error; a failure prints nothing as if it worked.
+            EXPECT_EQ(c.status ? run.out : run.err, "");
+            if (c.status == kMistake) {
+                EXPECT_EQ(mail.log().size(), calls) << "a mistake reaches no mail client";
+            }
+        }
+    }
+}
