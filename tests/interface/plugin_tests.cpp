@@ -58,4 +58,10 @@ TEST_F(Plugin, AfterLoadReportsVersionAndEmptyErrorTextAndServesACHost) {
     EXPECT_EQ(version(), 0x0100);
     EXPECT_STREQ(errorText(nullptr), "");  // a null pointer fails this too
     EXPECT_STREQ(uxd_c_host_identifier(destinations), "xmapi");
+    // Without a language: the catalogue of the product's, as the resource manager reports it.
+    auto productDestinations = reinterpret_cast<UXDGetExportDestinationsProc>(bind("UXDGetExportDestinations"));
+    auto productLocale = reinterpret_cast<LANGID(WINAPI *)()>(
+        reinterpret_cast<void *>(GetProcAddress(GetModuleHandleA("rmlocale-1-0.dll"), "GetProductLocale")));
+    ASSERT_TRUE(productDestinations && productLocale);
+    EXPECT_EQ(productDestinations(), destinations(productLocale()));
 }
