@@ -78,7 +78,6 @@ struct XdgEmail {
 };
 
 const char *const kPaths[] = {"names", "table", "block", "check-names", "address"};
-bool isDialog(const std::string &path) { return path == "check-names" || path == "address"; }
 
 // What one cell must end with.
 struct Expected {
