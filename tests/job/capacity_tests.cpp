@@ -102,3 +102,48 @@ TEST_F(Capacity, AByteWrittenPastABlockIsCounted) {
     }
     overrunsBefore = allocation_fault::overrunBlocks();  // made on purpose
 }
+
+// A recipient text written from the table holds whole names only; a flat block holds at most
+// 65535 bytes, in either width.
+TEST_F(Capacity, JoinedNamesAndTheFlatBlockStopAtTheirLimits) {
+    auto withTable = [](std::vector<MapiRecipDesc> &rows, const char *message) {
+        MAPIDestinationOptions options = {};
+        options.structSize = 70, options.message = const_cast<char *>(message);
+        options.nRecipients = uint16_t(rows.size()), options.recipients = reinterpret_cast<UXDRecipDesc *>(rows.data());
+        return options;
+    };
+    char address[] = "SMTP:n@example.com";
+    for (size_t length : {kRecipientTextSize - 2, kRecipientTextSize - 1, kRecipientTextSize}) {
+        std::string name(length, 'n');
+        std::vector<MapiRecipDesc> rows = {{0, MAPI_TO, &name[0], address, 0, nullptr}};
+        MAPIDestinationOptions options = withTable(rows, "");
+        ASSERT_EQ(setUpJob(&options), UXD_SUCCESS) << length;
+        EXPECT_EQ(strlen(ready->toText), length < kRecipientTextSize ? length : 0u) << length;
+        UXDExportRequest request = {};
+        EXPECT_EQ(UXDExportToDestination(ready.get(), &request), UXD_SUCCESS) << length << ": the recipient still goes";
+    }
+
+    std::string name(2000, 'n');
+    std::vector<MapiRecipDesc> rows(25, MapiRecipDesc{0, MAPI_CC, &name[0], address, 0, nullptr});
+    MAPIDestinationOptions options = withTable(rows, "");
+    void *block = nullptr;
+    uint16_t size = 0;
+    ASSERT_EQ(setUpJob(&options), UXD_SUCCESS);
+    ASSERT_EQ(UXDEncodeDestinationOptions(ready.get(), &block, &size), UXD_SUCCESS);
+    const size_t room = 65535 - size;  // what the message may add
+    ASSERT_LE(room, kMessageTextSize - 1);
+    for (size_t length : {room, room + 1}) {
+        std::string message(length, 'm');
+        options = withTable(rows, message.c_str());
+        ASSERT_EQ(setUpJob(&options), UXD_SUCCESS) << length;
+        block = &size;
+        EXPECT_EQ(UXDEncodeDestinationOptions(ready.get(), &block, &size), length > room ? UXD_E_INVALID_ARGUMENT : UXD_SUCCESS)
+            << length;
+        if (length > room) continue;
+        EXPECT_EQ(size, 65535) << "the largest block";
+        MAPIDestinationOptionsW *wide = reinterpret_cast<MAPIDestinationOptionsW *>(&size);
+        EXPECT_EQ(UXDDestinationOptionsA2W(static_cast<MAPIDestinationOptions *>(block), &wide, &size),
+                  UXD_E_INVALID_ARGUMENT) << "its UTF-16 form would be larger";
+        EXPECT_EQ(wide, nullptr);
+    }
+}
