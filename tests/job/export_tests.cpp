@@ -92,9 +92,3 @@ TEST_F(Export, MailSystemResultsBecomeCodes) {
         EXPECT_EQ(GetCursor(), arrow) << "the wait cursor is put back";
     }
 }
-
-TEST(WithoutJob, ExportIsAnInvalidArgumentAndTeardownIsFine) {
-    UXDExportRequest request = {};
-    EXPECT_EQ(UXDExportToDestination(nullptr, &request), UXD_E_INVALID_ARGUMENT);
-    EXPECT_EQ(UXDTermExportDestination(nullptr, 0), UXD_SUCCESS);
-}

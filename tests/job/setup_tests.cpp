@@ -1,4 +1,4 @@
-// Setting a job up as a host does: option limits, older layouts, recipient tables, the
+// Setting a job up as a host does: older layouts, recipient tables, the
 // encoded block, failure texts, a cancelled dialog, and the locale and directory put back.
 #include <clocale>
 
@@ -26,21 +26,6 @@ protected:
     void withAnn() { options.nRecipients = 1, options.recipients = reinterpret_cast<UXDRecipDesc *>(&ann); }
 };
 }  // namespace
-
-TEST_F(Setup, TextsUpToTheirBuffersAreTakenLongerOnesRefused) {
-    using Options = MAPIDestinationOptions;
-    const struct { char *Options::*field; size_t longest; } cases[] = {
-        {&Options::toNames, 5119}, {&Options::subject, 511}, {&Options::message, 16619}};
-    for (const auto &c : cases) {
-        for (size_t length : {c.longest, c.longest + 1}) {
-            setModuleErrorText("left over");
-            std::string value(length, 'x');
-            options = {}, options.structSize = 70, withAnn(), options.*c.field = &value[0];
-            EXPECT_EQ(setUpJob(&options), length > c.longest ? UXD_E_INVALID_ARGUMENT : UXD_SUCCESS) << "length " << length;
-            EXPECT_STREQ(length > c.longest ? UXDGetErrorText(nullptr) : "", "") << "no text for code 5";
-        }
-    }
-}
 
 TEST_F(Setup, OlderLayoutCarriesNoLogonData) {
     options.structSize = 68, options.profileName = text("Work"), options.password = text("secret");
