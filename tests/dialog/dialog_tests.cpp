@@ -216,7 +216,8 @@ TEST_F(SendMailDialog, EachFailingAllocationLeavesTheUserInCharge) {
             run.disarm();
             driver.noDialog = true;
             driver.thread_.join();
-            outcome.expect(driver.stuck.empty(), "a button was still being handled after 10 s");
+            outcome.expect(driver.stuck.empty(), "a button was still being handled after " +
+                                                     std::to_string(dialog_driver::kTimeoutMs) + " ms");
             if (handle && !static_cast<MAPIDestination *>(handle)->errorText) outcome.seen.insert(Degradation::SpareErrorText);
             if (outcome.code == UXD_SUCCESS) {
                 UXDExportRequest request = {};
