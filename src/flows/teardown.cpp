@@ -23,7 +23,9 @@ void putBackDirectory(const wchar_t *directory) noexcept {
 
 void putBackLocale(const char *locale) noexcept {
     // Setting a locale makes the run-time library parse and load it; reading it costs little.
-    if (locale && std::strcmp(std::setlocale(LC_ALL, nullptr), locale) != 0) std::setlocale(LC_ALL, locale);
+    if (!locale) return;
+    const char *current = std::setlocale(LC_ALL, nullptr);
+    if (!current || std::strcmp(current, locale) != 0) std::setlocale(LC_ALL, locale);
 }
 
 void endJob(MAPIDestination *job) noexcept {
