@@ -153,7 +153,11 @@ HMODULE RMSession::libraryFor(LANGID language) {
     if (!path) return nullptr;
     std::memcpy(path, folder, folderLength * sizeof(wchar_t));
     rm::expandPattern(pattern, language, path + folderLength);
-    HMODULE handle = LoadLibraryExW(path, nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    // Most users have no library of their own language: asking for the file's attributes
+    // answers that much faster than a load that fails.
+    HMODULE handle = GetFileAttributesW(path) == INVALID_FILE_ATTRIBUTES
+                         ? nullptr
+                         : LoadLibraryExW(path, nullptr, LOAD_LIBRARY_AS_DATAFILE);
     std::free(path);
     libraries[libraryCount++] = {language, handle};
     return handle;
