@@ -69,5 +69,13 @@ fuzz: build-native
 	    -artifact_prefix=$(FUZZ_DIR)/$$t- $(FUZZ_DIR)/work/$$t tests/fuzz/corpus/$$t || exit 1; \
 	done
 
+# What of src/ the tests run: both coverage builds (presets coverage and coverage-native, -O0
+# with gcov) built and tested, gcovr over both merged; the HTML report lands in
+# build/coverage/index.html and a summary per folder of src/ is printed. A failing test still
+# gives the report, but make coverage then fails. Not part of make test.
+.PHONY: coverage
+coverage: | deps
+	@scripts/coverage
+
 clean:
 	rm -rf build dist
