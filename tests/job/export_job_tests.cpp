@@ -7,6 +7,7 @@
 #include "job_fixture.h"
 #include "message_box.h"
 #include "recipient.h"
+#include "resource_ids.h"
 
 using namespace uxd;
 using JobConstruction = JobTest;
@@ -95,6 +96,12 @@ TEST_F(JobOperations, MissingFunctionIsCutToTheBufferAndNeedsNoResourceManager) 
     RMSESSION session = module.resourceSession;  // no resource manager: built-in English stands in
     module.resourceSession = nullptr;
     job->reportMissingFunction("MAPIAddress");
+    for (unsigned id = IDS_NO_MATCH; id <= IDS_MAPI_NOT_CONFIGURED; ++id) {  // each as the string table has it
+        char builtIn[kMessageBufferSize], table[kMessageBufferSize] = {};
+        job->loadText(id, builtIn);
+        LoadStringA(GetModuleHandleA(nullptr), id, table, sizeof table);
+        EXPECT_STREQ(builtIn, table) << "text " << id;
+    }
     module.resourceSession = session;
     EXPECT_STREQ(job->errorText, "Function <MAPIAddress> is missing from <MAPI.DLL>");
     EXPECT_TRUE(boxCalls.empty()) << "the host reads it; the user sees no box";
