@@ -69,5 +69,12 @@ fuzz: build-native
 	    -artifact_prefix=$(FUZZ_DIR)/$$t- $(FUZZ_DIR)/work/$$t tests/fuzz/corpus/$$t || exit 1; \
 	done
 
+# Fault injection, not part of `make test`: each fault of tests/mutants/faults.txt in turn, in a
+# scratch copy under build/mutants, built and tested there; the table in build/mutants/results.md.
+# ONLY=id,id or LAYER=options,mail for a subset.
+.PHONY: mutants
+mutants: | deps
+	@scripts/mutants $(if $(ONLY),--only $(ONLY)) $(if $(LAYER),--layer $(LAYER))
+
 clean:
 	rm -rf build dist
