@@ -77,5 +77,12 @@ fuzz: build-native
 coverage: | deps
 	@scripts/coverage
 
+# Fault injection, not part of `make test`: each fault of tests/mutants/faults.txt in turn, in a
+# scratch copy under build/mutants, built and tested there; the table in build/mutants/results.md.
+# ONLY=id,id or LAYER=options,mail for a subset.
+.PHONY: mutants
+mutants: | deps
+	@scripts/mutants $(if $(ONLY),--only $(ONLY)) $(if $(LAYER),--layer $(LAYER))
+
 clean:
 	rm -rf build dist
