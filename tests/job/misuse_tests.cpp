@@ -96,9 +96,13 @@ TEST_F(Misuse, EachExportRefusesWhatAHostGetsWrong) {
     // files than the job has attaches what it names and leaves the rest to the mail system.
     ASSERT_EQ(setUpJob(&alien, {&pdf}), UXD_SUCCESS);
     EXPECT_STREQ(ready->password, "");
+    // The host's array holds a second path, but its count says one: the second is not read.
     ASSERT_EQ(setUpJob(&good, {&pdf, &csv}), UXD_SUCCESS);
+    const std::string real = mail->folder() + "q3.tmp";
+    fclose(fopen(real.c_str(), "wb"));
+    const char *twoPaths[] = {real.c_str(), real.c_str()};
+    oneFile.filePaths = twoPaths;
     UXDResult sent = UXDExportToDestination(ready.get(), &oneFile);
-    std::vector<std::string> files = mail->calls("  file");
     EXPECT_EQ(sent, UXD_E_FAILURE) << "the mail system finds no second file: " << UXDGetErrorText(ready.get());
     EXPECT_TRUE(mail->sent().empty());
 }
