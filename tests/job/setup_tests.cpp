@@ -96,6 +96,15 @@ TEST_F(Setup, NoReleasedBlockHoldsThePassword) {
     UXDFreeDestinationOptions(0, back);
     UXDExportRequest request = {};
     EXPECT_EQ(UXDExportToDestination(ready.get(), &request), UXD_SUCCESS);
+    // The password as a block's last text: the conversions' scratch ends holding it.
+    MAPIDestinationOptions last = {};
+    last.structSize = 70, last.password = text(marker);
+    ASSERT_EQ(setUpJob(&last), UXD_SUCCESS);
+    ASSERT_EQ(UXDEncodeDestinationOptions(ready.get(), &block, &size), UXD_SUCCESS);
+    ASSERT_EQ(UXDDestinationOptionsA2W(static_cast<MAPIDestinationOptions *>(block), &wideFlat, &size), UXD_SUCCESS);
+    ASSERT_EQ(UXDDestinationOptionsW2A(wideFlat, &back, &size), UXD_SUCCESS);
+    UXDFreeDestinationOptions(0, reinterpret_cast<MAPIDestinationOptions *>(wideFlat));
+    UXDFreeDestinationOptions(0, back);
     UXDTermExportDestination(ready.release(), 0);
     EXPECT_EQ(allocation_fault::releasesHoldingMarker(), 0) << "released blocks that still held the password";
     allocation_fault::watchReleasesFor(nullptr);
