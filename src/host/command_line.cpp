@@ -59,6 +59,16 @@ bool setOnce(const std::string &option, std::string &target, const std::string &
     return true;
 }
 
+// --lang ID, once: send and list take the language the same way.
+bool takeLanguage(Words &words, uint32_t &language, bool &given, std::string &error) {
+    std::string value;
+    if (given) error = "--lang is given twice";
+    if (given || !words.takeValue("--lang", value, error)) return false;
+    if (parseLanguage(value, language)) return given = true;
+    error = "--lang needs a language identifier such as 0x0407, not '" + value + "'";
+    return false;
+}
+
 // One option of send (the word is known to start with "--"); false on a usage error.
 bool takeSendOption(const std::string &word, Words &words, SendArguments &arguments, std::string &error) {
     for (const TextOption &option : kTextOptions) {
@@ -79,13 +89,7 @@ bool takeSendOption(const std::string &word, Words &words, SendArguments &argume
         return words.takeValue(word, value, error) && setOnce(word, arguments.optionsFile, value, error);
     if (word == "--save-options")
         return words.takeValue(word, value, error) && setOnce(word, arguments.saveOptionsFile, value, error);
-    if (word == "--lang") {
-        if (arguments.haveLanguage) error = "--lang is given twice";
-        if (arguments.haveLanguage || !words.takeValue(word, value, error)) return false;
-        if (parseLanguage(value, arguments.language)) return arguments.haveLanguage = true;
-        error = "--lang needs a language identifier such as 0x0407, not '" + value + "'";
-        return false;
-    }
+    if (word == "--lang") return takeLanguage(words, arguments.language, arguments.haveLanguage, error);
     error = "send has no option " + word;
     return false;
 }
@@ -138,21 +142,11 @@ bool parseListArguments(const std::vector<std::string> &list, ListArguments &arg
     Words words(list);
     while (words.more()) {
         const std::string &word = words.take();
-        std::string value;
         if (word != "--lang") {
             error = "list has no argument " + word;
             return false;
         }
-        if (arguments.haveLanguage) {
-            error = "--lang is given twice";
-            return false;
-        }
-        if (!words.takeValue(word, value, error)) return false;
-        if (!parseLanguage(value, arguments.language)) {
-            error = "--lang needs a language identifier such as 0x0407, not '" + value + "'";
-            return false;
-        }
-        arguments.haveLanguage = true;
+        if (!takeLanguage(words, arguments.language, arguments.haveLanguage, error)) return false;
     }
     return true;
 }
