@@ -123,7 +123,7 @@ uxd_layer(uxd_dialog dialog
   PUBLIC uxd_model
   PRIVATE uxd_mail uxd_resource_ids user32)
 uxd_layer(uxd_flows flows
-  SOURCES src/flows/module_lifecycle.cpp src/flows/setup.cpp src/flows/export.cpp src/flows/teardown.cpp
+  SOURCES src/flows/module_lifecycle.cpp src/flows/setup.cpp src/flows/export.cpp src/flows/teardown.cpp src/flows/process_state.cpp
   PUBLIC uxd_model
   PRIVATE uxd_mail uxd_options uxd_dialog uxd_resource_ids)
 uxd_layer(uxd_exports exports

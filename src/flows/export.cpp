@@ -10,8 +10,8 @@
 #include "allocation.h"
 #include "export_job.h"
 #include "gather_recipients.h"
+#include "process_state.h"
 #include "simple_mapi.h"
-#include "teardown.h"
 #include "win32_resources.h"
 
 using namespace uxd;

@@ -13,11 +13,11 @@
 #include "flat_block.h"
 #include "module_state.h"
 #include "owned_block.h"
+#include "process_state.h"
 #include "recipient.h"
 #include "resolution.h"
 #include "send_mail_dialog.h"
 #include "simple_mapi.h"
-#include "teardown.h"
 #include "win32_resources.h"
 
 using namespace uxd;
