@@ -112,6 +112,36 @@ TEST(Options, EncoderGivesTheReferenceBlocks) {
     ASSERT_EQ(encode({"Ann", "", "", "", "", "", ""}, {recipient(0, 1, "Ann", "SMTP:a@b.c", 16, kEntryId)}, got),
               UXD_SUCCESS);
     EXPECT_TRUE(sameBytes(oneRecipient(1), got)) << "one recipient";
+    unsigned char *block = nullptr;
+    uint16_t size = 0;
+    EXPECT_EQ(encodeOptions(Texts(7, "").data(), nullptr, 1, &block, &size), UXD_E_INVALID_ARGUMENT)
+        << "a count without a table";
+}
+
+// Each allocation of both flat conversions fails in turn. The name after the password is the
+// longest text, so a scratch grows once the password is in the new block: that block, released
+// on the failure, must be wiped.
+TEST(Options, AFlatConversionThatFailsWipesThePasswordItCopied) {
+    const char password[] = "Pw-7f3a9c-marker";
+    const std::string name(64, 'n');
+    Bytes ansi;
+    ASSERT_EQ(encode({"Ann", "", "", "", "", "", password}, {recipient(0, 1, name.c_str(), "SMTP:a@b.c")}, ansi),
+              UXD_SUCCESS);
+    const Converted wide = a2w(ansi);
+    ASSERT_EQ(wide.code, UXD_SUCCESS);
+    allocation_fault::watchReleasesFor(password);
+    for (bool toWide : {true, false}) {
+        for (unsigned long n = 1;; ++n) {
+            allocation_fault::failAt(n);
+            const UXDResult code = toWide ? a2w(ansi).code : w2a(wide.bytes).code;
+            const bool reached = allocation_fault::attempts() >= n;
+            allocation_fault::failAt(0);
+            if (!reached) break;  // every allocation has failed once
+            EXPECT_EQ(code, UXD_E_OUT_OF_MEMORY) << (toWide ? "to wide" : "to ANSI") << ", allocation " << n;
+        }
+    }
+    EXPECT_EQ(allocation_fault::releasesHoldingMarker(), 0) << "released blocks held the password";
+    allocation_fault::watchReleasesFor(nullptr);
 }
 
 TEST(Options, FlatBlocksConvertByteForByte) {
@@ -141,6 +171,12 @@ TEST(Options, MalformedBlocksAreRefusedByTheReaderAndBothConversions) {
         {"nRecipients larger than the room", [](Bytes &b, std::size_t) { put(b, 42, 2, 2); }},
         {"stringBytes more than the strings take", [](Bytes &b, std::size_t k) { put(b, 70, 2, 25 * k + 1); }},
         {"identifier past the end", [](Bytes &b, std::size_t k) { put(b, k == 1 ? 116 : 126, 8, b.size() - 8); }},
+        {"identifier one byte past the end", [](Bytes &b, std::size_t k) { put(b, k == 1 ? 116 : 126, 8, b.size() - 15); }},
+        {"empty identifier at flatSize", [](Bytes &b, std::size_t k) {
+             put(b, k == 1 ? 108 : 118, 4, 0), put(b, 72, 2, 0), put(b, k == 1 ? 116 : 126, 8, b.size());
+         }},
+        {"table's entry running past the end", [](Bytes &b, std::size_t) { put(b, 44, 8, b.size() - 8); }},
+        {"no recipients, table offset at flatSize", [](Bytes &b, std::size_t) { put(b, 42, 2, 0), put(b, 44, 8, b.size()); }},
     };
     for (const auto &c : cases) {
         for (std::size_t k : {1, 2}) {
