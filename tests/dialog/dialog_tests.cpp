@@ -31,6 +31,7 @@ protected:
     UXDResult show(std::function<void(Driver &)> script) {
         job.reset(), makeJob();
         job->parentWindow = nullptr;  // the fixture's stand-in handle is no window
+        job->addressBookUnreachable = bookUnreachable;
         logStart = mail->log().size();
         EXPECT_EQ(bindSimpleMapi(*job), UXD_SUCCESS);
         Driver driver(std::move(script));
@@ -47,7 +48,13 @@ protected:
     }
     size_t resolutions() const { return calls("MAPIResolveName") + calls("ResolveName"); }
     size_t logStart = 0;
+    bool bookUnreachable = false;  // as for a client without Extended MAPI: Address is MAPIAddress
 };
+
+INT_PTR WINAPI noDialog(HINSTANCE, LPCSTR, HWND, DLGPROC, LPARAM) {
+    SetLastError(ERROR_RESOURCE_TYPE_NOT_FOUND);
+    return -1;
+}
 }  // namespace
 
 // Names typed again keep their recipients (and what is known of them), in the order typed;
@@ -133,17 +140,21 @@ TEST_F(SendMailDialog, CheckNamesRewritesToSendNeedsToAndMakesOneRecipientPerNam
         EXPECT_EQ(resolutions(), c.resolved) << "Send does not resolve checked names again";
     }
 }
-// Address on this program's path fills To and Cc; only Send hands the texts to the job.
+// Address on this program's path fills To and Cc; only Send hands the texts to the job. A
+// cancel is no failure, on either path: no message.
 TEST_F(SendMailDialog, AddressFillsToAndCcAndOnlySendKeepsTheTexts) {
-    struct Case { const char *pick, *to, *cc, *wantTo, *wantCc; bool send; };
-    const char *both = "Ann Archer:1,Bob Carter:2";
+    struct Case { const char *pick, *to, *cc, *wantTo, *wantCc; bool send, unreachable = false; };
+    const char *both = "Ann Archer:1,Bob Carter:2", *message = "Attached.\r\n\r\nRegards";
     const Case cases[] = {{both, "", "", "Ann Archer", "Bob Carter", true},
                           {both, "Ghost", "", "Ann Archer", "Bob Carter", false},
-                          {"cancel", "Ghost", "Anna Baker", "Ghost", "Anna Baker", false}};
-    const char *function = useAddressBook() ? "Address" : "MAPIAddress", *message = "Attached.\r\n\r\nRegards";
+                          {"cancel", "Ghost", "Anna Baker", "Ghost", "Anna Baker", false},
+                          {"cancel", "Ghost", "", "Ghost", "", false, true}};
     for (const auto &c : cases) {
-        SCOPED_TRACE(std::string("pick=") + c.pick + " To=\"" + c.to + "\" Cc=\"" + c.cc + "\"");
+        SCOPED_TRACE(std::string("pick=") + c.pick + " To=\"" + c.to + "\" Cc=\"" + c.cc + "\"" +
+                     (c.unreachable ? ", no address book" : ""));
         mail->set("address", "pick", c.pick);
+        bookUnreachable = c.unreachable;
+        const char *function = useAddressBook() && !c.unreachable ? "Address" : "MAPIAddress";
         EXPECT_EQ(show([&](Driver &d) {
             d.type(IDC_TO_BOX, c.to);
             d.type(IDC_CC_BOX, c.cc);
@@ -162,6 +173,24 @@ TEST_F(SendMailDialog, AddressFillsToAndCcAndOnlySendKeepsTheTexts) {
             EXPECT_STREQ(job->ccText, c.wantCc);
         }
     }
+}
+
+// A text longer than its job buffer (a program can set any length) is cut to the buffer, and
+// the fixture's canary sees any byte written past it. A dialog that cannot be made is a cancel.
+TEST_F(SendMailDialog, TextsAreCutToTheirBuffersAndNoDialogSendsNothing) {
+    const std::string subject(kSubjectTextSize + 40, 's'), message(kMessageTextSize + 40, 'm');
+    EXPECT_EQ(show([&](Driver &d) {
+        d.type(IDC_TO_BOX, "Ann Archer");
+        d.type(IDC_SUBJECT_BOX, subject);
+        d.type(IDC_MESSAGE_BOX, message);
+        d.press(IDOK);
+    }), UXD_SUCCESS);
+    EXPECT_EQ(std::string(job->subjectText), subject.substr(0, kSubjectTextSize - 1));
+    EXPECT_EQ(std::string(job->messageText), message.substr(0, kMessageTextSize - 1));
+
+    IatHook hook{GetModuleHandleA(nullptr), "user32.dll", "DialogBoxParamA", reinterpret_cast<void *>(&noDialog)};
+    ASSERT_TRUE(hook.installed());
+    EXPECT_EQ(runSendMailDialog(*job), UXD_E_CANCELLED);
 }
 
 // Each allocation of a dialog session fails in turn, the user going on as a user would. Setup

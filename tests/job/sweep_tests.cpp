@@ -1,7 +1,8 @@
 // Every allocation of a host's silent paths fails in turn: setup by names, by a pointer-form
-// table and by a flat block; encode; decode; export. Each run gives 2 or an allowed degradation,
-// leaves nothing behind, and a mail that goes out after a 0 goes to the host's recipients at the
-// host's addresses with the host's texts. Run on both resolution paths (jobs_tests, _vista).
+// table and by a flat block; encode; decode; export, delivered and refused. Each run gives 2
+// or an allowed degradation, leaves nothing behind, and a mail that goes out after a 0 goes to
+// the host's recipients at the host's addresses with the host's texts. Run on both resolution
+// paths (jobs_tests, _vista).
 #include <fstream>
 
 #include "address_book.h"
@@ -194,4 +195,17 @@ TEST_F(Sweep, EncodeDecodeAndExport) {
     EXPECT_EQ(sweepAllocations("decode", decoding, [&](SweepRun &run) { return onReadyJob(run, decode); }).unexpected,
               0u);
     EXPECT_EQ(sweepAllocations("export", kSilent, [&](SweepRun &run) { return onReadyJob(run, send); }).unexpected, 0u);
+    // A send the mail system refuses: its explanation reaches the host even when no copy of it
+    // can be made.
+    auto refused = [&](void *job, SweepOutcome &outcome, SweepRun &run) {
+        UXDResult rc = UXDExportToDestination(job, &request);
+        run.disarm();
+        const std::string text = UXDGetErrorText(job);
+        if (rc == UXD_E_FAILURE)
+            outcome.expect(text == "Error 2 returned by function <MAPISendMail>.", "the error text is \"" + text + "\"");
+        return rc;
+    };
+    mail->set("results", "MAPISendMail", "2");
+    EXPECT_EQ(sweepAllocations("refused send", kSilent, [&](SweepRun &run) { return onReadyJob(run, refused); },
+                               UXD_E_FAILURE).unexpected, 0u);
 }

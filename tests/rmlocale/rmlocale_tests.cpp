@@ -31,6 +31,7 @@ TEST_F(Session, TextsComeFromTheFirstSourceThatHasThem) {
         {"missing from the library: the module's", fallback, 0x0600, IDS_NO_MATCH, 255,
          "No match could be found for <%s>."},
         {"missing everywhere", fallback, 0x0409, 4242, 255, ""},
+        {"a count past its block's end", noFallback, 0x0600, 4000, 255, ""},
         {"no fallback, no library", noFallback, 0x0409, IDS_MAPI_CAPTION, 255, ""},
         {"no fallback, library still used", noFallback, 0x0407, IDS_MAPI_CAPTION, 255, "MAPI-Ziel"},
         {"null session", nullptr, 0x0407, IDS_MAPI_CAPTION, 255, ""},
@@ -52,4 +53,19 @@ TEST_F(Session, TextsComeFromTheFirstSourceThatHasThem) {
         EXPECT_EQ(count, static_cast<int>(c.expected.size())) << "returned count";
         EXPECT_EQ(std::string(end, buffer.end()), std::string(16, 'Z')) << "written past maxChars + 1";
     }
+}
+
+// Closing a session unmaps the libraries it loaded: a host opens and closes one per load.
+TEST_F(Session, ClosingUnmapsItsLibraries) {
+    RMSESSION session = open(0);
+    const HINSTANCE library = RMGetResDLLInstance(session, 0x0407, nullptr);
+    ASSERT_NE(library, nullptr);
+    auto mapped = [&] {  // a data-file handle carries flags in its low bits
+        MEMORY_BASIC_INFORMATION memory = {};
+        return VirtualQuery(reinterpret_cast<void *>(reinterpret_cast<uintptr_t>(library) & ~uintptr_t(3)), &memory,
+                            sizeof memory) && memory.State != MEM_FREE;
+    };
+    EXPECT_TRUE(mapped());
+    RMTermResMgrSession(session);
+    EXPECT_FALSE(mapped()) << "German library still mapped";
 }
