@@ -201,7 +201,7 @@ TEST_F(Sweep, EncodeDecodeAndExport) {
         UXDResult rc = UXDExportToDestination(job, &request);
         run.disarm();
         const std::string text = UXDGetErrorText(job);
-        if (rc == UXD_E_FAILURE)
+        if (rc == UXD_E_FAILURE && text != kAddressBookCopyFailed)  // that one a degradation of its own
             outcome.expect(text == "Error 2 returned by function <MAPISendMail>.", "the error text is \"" + text + "\"");
         return rc;
     };
