@@ -198,6 +198,7 @@ TEST_F(Sweep, EncodeDecodeAndExport) {
     // A send the mail system refuses: its explanation reaches the host even when no copy of it
     // can be made.
     auto refused = [&](void *job, SweepOutcome &outcome, SweepRun &run) {
+        mail->set("results", "MAPISendMail", "2");  // its first call in each run
         UXDResult rc = UXDExportToDestination(job, &request);
         run.disarm();
         const std::string text = UXDGetErrorText(job);
@@ -205,7 +206,6 @@ TEST_F(Sweep, EncodeDecodeAndExport) {
             outcome.expect(text == "Error 2 returned by function <MAPISendMail>.", "the error text is \"" + text + "\"");
         return rc;
     };
-    mail->set("results", "MAPISendMail", "2");
     EXPECT_EQ(sweepAllocations("refused send", kSilent, [&](SweepRun &run) { return onReadyJob(run, refused); },
                                UXD_E_FAILURE).unexpected, 0u);
 }
