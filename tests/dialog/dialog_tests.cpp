@@ -7,6 +7,7 @@
 #include <memory>
 #include <set>
 #include <thread>
+#include <tuple>
 
 #include "address_book.h"
 #include "allocation_sweep.h"
@@ -185,8 +186,10 @@ TEST_F(SendMailDialog, TextsAreCutToTheirBuffersAndNoDialogSendsNothing) {
         d.type(IDC_MESSAGE_BOX, message);
         d.press(IDOK);
     }), UXD_SUCCESS);
-    EXPECT_EQ(std::string(job->subjectText), subject.substr(0, kSubjectTextSize - 1));
-    EXPECT_EQ(std::string(job->messageText), message.substr(0, kMessageTextSize - 1));
+    for (const auto &[text, typed, size] : {std::tuple(job->subjectText.get(), &subject, kSubjectTextSize),
+                                            std::tuple(job->messageText.get(), &message, kMessageTextSize)})
+        EXPECT_TRUE(std::strlen(text) == size - 1 && typed->compare(0, size - 1, text) == 0)
+            << std::strlen(text) << " characters kept of " << typed->size() << " in a buffer of " << size;
 
     IatHook hook{GetModuleHandleA(nullptr), "user32.dll", "DialogBoxParamA", reinterpret_cast<void *>(&noDialog)};
     ASSERT_TRUE(hook.installed());
