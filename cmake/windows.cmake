@@ -153,13 +153,16 @@ set(UXD_HOST_SOURCES src/host/command_line.cpp src/host/options_builder.cpp src/
 # Its commands as a library, so that the tests can drive the plug-in through the same code.
 add_library(uxdsend_core STATIC ${UXD_HOST_SOURCES})
 target_include_directories(uxdsend_core PUBLIC include src/host)
-target_compile_options(uxdsend_core PRIVATE ${UXD_LEAN_COMPILE})
+# Built without exceptions too: uxdsend catches none, so whatever the C++ library throws ends
+# it (see no_exceptions.cpp), and its code needs no unwind tables or cleanup paths.
+set(UXD_HOST_COMPILE ${UXD_LEAN_COMPILE} -fno-exceptions)
+target_compile_options(uxdsend_core PRIVATE ${UXD_HOST_COMPILE})
 # The mail-client registration is read by the plug-in's support code, the one reading of it.
 target_link_libraries(uxdsend_core PUBLIC uxd_support advapi32)
 add_executable(uxdsend src/host/uxdsend.cpp src/host/uxdsend.rc src/host/no_exceptions.cpp)
 target_include_directories(uxdsend PRIVATE ${UXD_VERSION_INCLUDES})
 target_link_libraries(uxdsend PRIVATE uxdsend_core)
-target_compile_options(uxdsend PRIVATE ${UXD_LEAN_COMPILE})
+target_compile_options(uxdsend PRIVATE ${UXD_HOST_COMPILE})
 target_link_options(uxdsend PRIVATE ${UXD_LEAN_LINK})
 add_dependencies(uxdsend uxdmapi rmlocale ${UXD_LANGUAGE_TARGETS})
 

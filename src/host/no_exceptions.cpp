@@ -1,8 +1,8 @@
-// uxdsend catches no exception: any the C++ library would throw (out of memory, a length
-// past max_size) ends the program through std::terminate. These replacements end it at once
-// instead, so that the library's exception classes with their own string type, and the
-// verbose terminate handler with its 45 KB demangler, are not linked into a program that
-// would never use them.
+// uxdsend is built without exceptions and catches none: whatever the C++ library would throw
+// (out of memory, a length past max_size) ends the program through std::terminate. These
+// replacements end it at once instead, so that the library's exception classes with their own
+// string type, and the verbose terminate handler with its 45 KB demangler, are not linked into
+// a program that would never use them.
 #include <cstdlib>
 
 namespace __gnu_cxx {
