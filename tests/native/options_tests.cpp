@@ -166,6 +166,7 @@ TEST(Options, MalformedBlocksAreRefusedByTheReaderAndBothConversions) {
     const struct { const char *what; Change change; } cases[] = {
         {"intact", nullptr},
         {"last byte cut off", [](Bytes &b, std::size_t) { b.pop_back(); put(b, 68, 2, b.size()); }},
+        {"flatSize inside the header", [](Bytes &b, std::size_t) { put(b, 68, 2, 69); }},
         {"text offset at flatSize", [](Bytes &b, std::size_t) { put(b, 26, 8, b.size()); }},
         {"unterminated last string", [](Bytes &b, std::size_t k) { put(b, k == 1 ? 138 : 162, k, 'x'); }},
         {"nRecipients larger than the room", [](Bytes &b, std::size_t) { put(b, 42, 2, 2); }},
