@@ -24,6 +24,9 @@ TEST(FormatText, FillsDirectivesInOrderAndCutsToCapacity) {
         {"argument text is not a pattern", "%s|%s", {"%s", "x"}, 64, "%s|x"},
         {"cut inside an argument", "<%s>", {"abcdef"}, 5, "<abc"},
         {"exact fit is not cut", "<%s>", {"abc"}, 6, "<abc>"},
+        {"no room writes nothing", "<%s>", {"abc"}, 0, ""},
+        {"null pattern", nullptr, {"abc"}, 64, ""},
+        {"%d and %u take arguments too", "%d/%u", {"1", "2"}, 64, "1/2"},
     };
     for (const auto &c : cases) {
         // Written through a capacity smaller than the buffer, so a write past it shows.
