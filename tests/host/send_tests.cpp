@@ -56,22 +56,38 @@ TEST_F(Send, MailsEveryFileUnderItsOwnNameToTheResolvedRecipients) {
 }
 
 TEST_F(Send, FailureExitsWithThePluginsCodeAndSaysWhyOnStandardError) {
+    const std::string saved = folder + "saved.opt";  // a saved block, and the same with a byte after it
+    ASSERT_EQ(run({"send", "--to", "archer", "--save-options", saved, report}), 0u) << err;
+    std::ofstream(folder + "longer.opt", std::ios::binary) << std::ifstream(saved, std::ios::binary).rdbuf() << '!';
+    std::ofstream(folder + "large.opt", std::ios::binary) << std::string(0x10000, '\0');
+    mail.clearOutbox();
+    const DWORD kInvalid = UXD_E_INVALID_ARGUMENT, kFailure = DWORD(UXD_E_FAILURE);
     const struct {
         Words arguments;
         DWORD status;
         std::vector<std::string> said;
+        const char *sendResults = "";  // what the test mail system's MAPISendMail answers
     } cases[] = {
-        {{"send", "--to", "archer", report, "missing.pdf"}, DWORD(UXD_E_INVALID_ARGUMENT), {"missing.pdf", "code 5"}},
-        {{"send", "--to", "nobody at all", report}, DWORD(-1),
+        {{"send", "--to", "archer", report, "missing.pdf"}, kInvalid, {"no such file: missing.pdf", "code 5"}},
+        {{"send", "--to", "archer", report, "outbox"}, kInvalid, {"no such file: outbox"}},
+        {{"send", "--to", "nobody at all", report}, kFailure,
          {"UXDInitExportDestination", "code -1", "\nuxdsend: 0x8004010F: no address-book entry matches"}},
-        {{"send", "--lang", "0x0407", "--to", "nobody at all", report}, DWORD(-1), {"wurde"}},  // German
+        {{"send", "--lang", "0x0407", "--to", "nobody at all", report}, kFailure, {"wurde"}},  // German
+        {{"send", "--to", "archer", report}, kFailure, {"(UXDExportToDestination) failed with code -1", "did not find"}, "11"},
+        {{"send", "--to", "archer", "--save-options", "outbox", report}, kFailure, {"cannot create outbox (system error"}},
+        {{"send", "--options", "missing.opt", report}, kInvalid, {"(--options) failed with code 5", "cannot read missing.opt"}},
+        {{"send", "--options", "large.opt", report}, kInvalid, {"large.opt is larger than any options block"}},
+        {{"send", "--options", "data.csv", report}, kInvalid, {"data.csv is not an options file saved by --save-options"}},
+        {{"send", "--options", "report.pdf", report}, kInvalid, {"report.pdf is not an options file"}},
+        {{"send", "--options", "longer.opt", report}, kInvalid, {"longer.opt is not an options file"}},
     };
     for (const auto &c : cases) {
+        mail.set("results", "MAPISendMail", c.sendResults);
         EXPECT_EQ(run(c.arguments), c.status) << testing::PrintToString(c.arguments) << " said: " << err;
         for (const std::string &text : c.said)
             EXPECT_NE(err.find(text), std::string::npos) << "expected \"" << text << "\" in: " << err;
     }
-    EXPECT_TRUE(mail.calls("MAPISendMail").empty());
+    EXPECT_EQ(mail.calls("MAPISendMail").size(), 2u) << "sent only by the saving run and the one made to fail";
     EXPECT_TRUE(mail.sent().empty());
 }
 
