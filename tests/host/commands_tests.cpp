@@ -88,6 +88,8 @@ TEST(Commands, EachCommandAndEachMistakeExitsWithItsStatusAndSaysSo) {
         {{"send", "--help"}, 0, {kSynopsis}, {}},
         {{"--plugin", "n\xF6where.dll", "version"}, DWORD(UXD_E_MAIL_UNAVAILABLE), {},
          {"uxdsend: cannot load n\xF6where.dll (system error 126)"}},
+        {{"--plugin", binFile("pelmo0600.dll"), "version"}, 7, {}, {"uxdsend: entry point UXDInitialize is missing"}},
+        {{"send", "--to", "ann", "--", "-r.pdf"}, 5, {}, {"uxdsend: send failed with code 5 (missing or invalid argument): no such file: -r.pdf"}},
         {{}, kMistake, {}, refused("no command given")},
         {{"s\xE9nd"}, kMistake, {}, refused("unknown command 's\xE9nd'")},
         {{"--plugin"}, kMistake, {}, refused("--plugin needs a value")},
