@@ -42,15 +42,15 @@ PrefixChange clientDlls(const std::string &path, const std::string &ex) { return
 
 // A mail client's DLL for `machine` as it looks from outside: a DOS stub, "PE\0\0" and a file header.
 std::string writeDll(const std::string &path, WORD machine) {
-    std::string image(0x200, '\0');
-    image[0] = 'M', image[1] = 'Z', image[0x3C] = 0x40, image[0x40] = 'P', image[0x41] = 'E';
-    image[0x44] = char(machine), image[0x45] = char(machine >> 8);
-    std::ofstream(path, std::ios::binary) << image;
+    std::string dll(0x200, '\0');
+    dll[0] = 'M', dll[1] = 'Z', dll[0x3C] = 0x40, dll[0x40] = 'P', dll[0x41] = 'E', dll[0x44] = char(machine), dll[0x45] = char(machine >> 8);
+    std::ofstream(path, std::ios::binary) << dll;
     return path;
 }
 
 using MakeSetup = std::function<PrefixChange(TestMail &)>;
 
+PrefixChange mailOff() { return WriteProfileStringA("Mail", "MAPI", "0"), undoing([] { WriteProfileStringA("Mail", "MAPI", "1"); }); }
 PrefixChange simpleOnlyClient() { return defaultClient({{"DLLPath", binFile("uxdtestmail.dll")}}); }
 
 // A Wine setting for uxdsend.exe alone: the Windows version it is told, how it loads a DLL.
@@ -75,9 +75,10 @@ TEST(Check, NamesWhatStandsInTheWayOfASilentSendAndExitsWithTheCodeItWouldMeet) 
         {"registered", nullptr, {"check", "--name", "Ann Archer"}, 0,
          {"ok       DLLPath: ", "ok       MAPI32.DLL: C:\\windows\\system32\\MAPI32.DLL", "ok       logon: ",
           "ok       name " + ann + ": resolved by the plug-in to " + ann, "a silent send can work"}, 0, 0},
-        {"mail_off", [](TestMail &) { WriteProfileStringA("Mail", "MAPI", "0"); return undoing([] { WriteProfileStringA("Mail", "MAPI", "1"); }); },
-         {"check", "--name", "Ann Archer"}, UXD_E_MAIL_UNAVAILABLE,
+        {"mail_off", [](TestMail &) { return mailOff(); }, {"check", "--name", "Ann Archer"}, UXD_E_MAIL_UNAVAILABLE,
          {"problem  WIN.INI: [Mail] MAPI is 0", "problem  name " + ann + ": UXDInitialize failed with code 7"}, 0, 2},
+        // A send meets the code that check foresees.
+        {"mail_off_send", [](TestMail &) { return mailOff(); }, {"send", "--to", "Ann Archer", "testmail.ini"}, UXD_E_MAIL_UNAVAILABLE, {}, 0, 0},
         // A \\?\ path is as full as a lettered one: the loader takes it as it is.
         {"missing_dll", [](TestMail &) { return clientDlls("\\\\?\\C:\\nowhere\\mapi.dll", "C:\\nowhere\\client.dll"); },
          {"check", "--name", "Ann Archer"}, UXD_E_MAIL_UNAVAILABLE,
@@ -159,8 +160,7 @@ TEST(Check, NamesWhatStandsInTheWayOfASilentSendAndExitsWithTheCodeItWouldMeet) 
         EXPECT_EQ(problems, c.problems) << run.out;
         EXPECT_TRUE(mail.calls("MAPISendMail").empty()) << "check sends nothing";
     }
-    TestMail after;
-    EXPECT_EQ(runUxdsend({"check"}, after.folder()).status, 0u) << "the prefix is as it was";
+    EXPECT_EQ(runUxdsend({"check"}, TestMail().folder()).status, 0u) << "the prefix is as it was";
 }
 
 // The line uxdsend adds under a well-known failure: found by the code alone, or by the MAPI
