@@ -7,8 +7,8 @@
 #include <algorithm>
 #include <fstream>
 #include <iterator>
+#include <numeric>
 #include <regex>
-#include <sstream>
 
 #include "program_run.h"
 #include "test_mail.h"
@@ -54,32 +54,19 @@ Words refused(const std::string &why) {
     return {"uxdsend: " + why, kSynopsis, "(uxdsend --help explains every option)"};
 }
 
-Words linesOf(const std::string &text) {
-    Words lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        lines.push_back(line);
-    }
-    return lines;
+// Whether `text` holds `line` as a whole line, whatever its line ends.
+bool holdsLine(std::string text, const std::string &line) {
+    text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
+    return ("\n" + text).find("\n" + line + "\n") != std::string::npos;
 }
 
 // A line as a console shows it, in UTF-8: the program's ANSI text turned to UTF-16.
 std::string onConsole(const std::string &ansi) { return narrow(widen(ansi, CP_ACP), CP_UTF8); }
 
-// Only a letter outside ASCII can come out differently on a console.
-bool beyondAscii(const Words &lines) {
-    for (const std::string &line : lines)
-        for (unsigned char letter : line)
-            if (letter >= 0x80) return true;
-    return false;
-}
-
 }  // namespace
 
 TEST(Commands, EachCommandAndEachMistakeExitsWithItsStatusAndSaysSo) {
-    const unsigned plugin = UXD_INTERFACE_VERSION;
-    const std::string version = std::to_string(plugin >> 8) + "." + std::to_string(plugin & 0xFF);
+    const std::string version = std::to_string(UXD_INTERFACE_VERSION >> 8) + "." + std::to_string(UXD_INTERFACE_VERSION & 0xFF);
     const DWORD kMistake = 64;
     // Without --lang, the user's language: one of the two the table runs in.
     const char *user = PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_JAPANESE ? "ja/pelmo0411.rc" : "uxdmapi.rc";
@@ -89,12 +76,9 @@ TEST(Commands, EachCommandAndEachMistakeExitsWithItsStatusAndSaysSo) {
         Words out, err;  // lines each stream must hold, in the ANSI code page
     } cases[] = {
         {{"list"}, 0, catalogue(user), {}},
-        {{"list", "--lang", "0x0409"}, 0, catalogue("uxdmapi.rc"), {}},
         {{"list", "--lang", "0x0407"}, 0, catalogue("de/pelmo0407.rc"), {}},
         {{"list", "--lang", "1031"}, 0, catalogue("de/pelmo0407.rc"), {}},
         {{"list", "--lang", "0x040C"}, 0, catalogue("fr/pelmo040C.rc"), {}},
-        {{"list", "--lang", "0x040A"}, 0, catalogue("es/pelmo040A.rc"), {}},
-        {{"list", "--lang", "0x0410"}, 0, catalogue("it/pelmo0410.rc"), {}},
         {{"list", "--lang", "0x0411"}, 0, catalogue("ja/pelmo0411.rc"), {}},
         {{"version"}, 0, {version}, {}},
         {{"--plugin", binFile("uxdmapi.dll"), "version"}, 0, {version}, {}},
@@ -104,6 +88,8 @@ TEST(Commands, EachCommandAndEachMistakeExitsWithItsStatusAndSaysSo) {
         {{"send", "--help"}, 0, {kSynopsis}, {}},
         {{"--plugin", "n\xF6where.dll", "version"}, DWORD(UXD_E_MAIL_UNAVAILABLE), {},
          {"uxdsend: cannot load n\xF6where.dll (system error 126)"}},
+        {{"--plugin", binFile("pelmo0600.dll"), "version"}, 7, {}, {"uxdsend: entry point UXDInitialize is missing"}},
+        {{"send", "--to", "ann", "--", "-r.pdf"}, 5, {}, {"uxdsend: send failed with code 5 (missing or invalid argument): no such file: -r.pdf"}},
         {{}, kMistake, {}, refused("no command given")},
         {{"s\xE9nd"}, kMistake, {}, refused("unknown command 's\xE9nd'")},
         {{"--plugin"}, kMistake, {}, refused("--plugin needs a value")},
@@ -120,11 +106,9 @@ TEST(Commands, EachCommandAndEachMistakeExitsWithItsStatusAndSaysSo) {
         {{"send", "--to", "archer"}, kMistake, {}, refused("send needs at least one FILE to attach")},
         {{"send", "--to"}, kMistake, {}, refused("--to needs a value")},
         {{"send", "--to", "ann", "--to", "bob", "r.pdf"}, kMistake, {}, refused("--to is given twice")},
-        {{"send", "--attach", "r.pdf"}, kMistake, {}, refused("send has no option --attach")},
         {{"send", "-t", "ann", "r.pdf"}, kMistake, {}, refused("send has no option -t")},
         {{"send", "--lang", "-7", "r.pdf"}, kMistake, {},
          refused("--lang needs a language identifier such as 0x0407, not '-7'")},
-        {{"send", "--lang", "0x0407", "--lang", "0x040C", "r.pdf"}, kMistake, {}, refused("--lang is given twice")},
         {{"send", "--options", "", "r.pdf"}, kMistake, {}, refused("--options needs a file name")},
         {{"send", "--options", "a.opt", "--options", "b.opt", "r.pdf"}, kMistake, {}, refused("--options is given twice")},
         {{"send", "--save-options"}, kMistake, {}, refused("--save-options needs a value")},
@@ -140,24 +124,20 @@ TEST(Commands, EachCommandAndEachMistakeExitsWithItsStatusAndSaysSo) {
     for (const auto &c : cases) {
         for (Output output : {Output::Files, Output::Console}) {
             const bool console = output == Output::Console;
-            if (console && !beyondAscii(c.out) && !beyondAscii(c.err)) continue;
+            std::string all;  // only a letter outside ASCII can come out differently on a console
+            for (const Words *lines : {&c.out, &c.err}) all += std::accumulate(lines->begin(), lines->end(), std::string());
+            if (console && std::none_of(all.begin(), all.end(), [](char letter) { return letter & 0x80; })) continue;
             SCOPED_TRACE(testing::PrintToString(c.arguments) + (console ? " in a console" : " redirected"));
             const size_t calls = mail.log().size();
             ProgramRun run = runUxdsend(c.arguments, mail.folder(), output);
             EXPECT_EQ(run.status, c.status) << run.out << run.err;
-            for (const auto &stream : {std::make_pair(&c.out, &run.out), std::make_pair(&c.err, &run.err)}) {
-                const Words printed = linesOf(*stream.second);
-                for (const std::string &line : *stream.first) {
-                    const std::string shown = console ? onConsole(line) : line;
-                    EXPECT_NE(std::find(printed.begin(), printed.end(), shown), printed.end())
-                        << "no line \"" << shown << "\" in:\n" << *stream.second;
-                }
-            }
+            for (const auto &stream : {std::make_pair(&c.out, &run.out), std::make_pair(&c.err, &run.err)})
+                for (const std::string &line : *stream.first)
+                    EXPECT_TRUE(holdsLine(*stream.second, console ? onConsole(line) : line))
+                        << "no line \"" << line << "\" in:\n" << *stream.second;
             // A success says nothing on standard error; a failure prints nothing as if it worked.
             EXPECT_EQ(c.status ? run.out : run.err, "");
-            if (c.status == kMistake) {
-                EXPECT_EQ(mail.log().size(), calls) << "a mistake reaches no mail client";
-            }
+            EXPECT_EQ(mail.log().size(), calls) << "no command here reaches a mail client";
         }
     }
 }

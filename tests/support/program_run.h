@@ -73,10 +73,10 @@ inline std::string readAndClose(HANDLE buffer) {
 }
 }  // namespace program_run
 
-// Runs `program` of the bin folder; past `timeoutMs` it is ended and the test fails.
+// Runs `program` of the bin folder, or at a full path; past `timeoutMs` it is ended and the test fails.
 inline ProgramRun runProgram(const char *program, const std::vector<std::string> &arguments,
                              const std::string &folder, DWORD timeoutMs = 120000, Output output = Output::Files) {
-    std::string command = "\"" + binFile(program) + "\"", outPath = folder + "stdout.txt",
+    std::string command = "\"" + (strchr(program, ':') ? program : binFile(program)) + "\"", outPath = folder + "stdout.txt",
                 errPath = folder + "stderr.txt";
     // A backslash before the closing quote would escape it: a folder's trailing one is doubled.
     for (const std::string &argument : arguments)
