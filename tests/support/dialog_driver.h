@@ -16,7 +16,7 @@
 #include "message_box.h"
 
 namespace dialog_driver {
-constexpr DWORD kPollMs = 5, kTimeoutMs = 30000;  // a loaded 2-core machine took over 10 s once
+constexpr DWORD kPollMs = 5, kTimeoutMs = 60000;  // a 2-core machine running two builds beside took over 30 s
 
 using Texts = std::vector<std::string>;
 
