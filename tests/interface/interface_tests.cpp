@@ -109,7 +109,6 @@ TEST_F(Module, StartsOnlyWhereMAPI32HasAMailClientToHandCallsTo) {
         ASSERT_TRUE(file);
         fwrite(bytes.data(), 1, bytes.size(), file), fclose(file);
     }
-    const DWORD number = 1;
     const struct {
         const char *registered;
         bool key;
@@ -130,29 +129,22 @@ TEST_F(Module, StartsOnlyWhereMAPI32HasAMailClientToHandCallsTo) {
         {"32-bit DLL", true, {{"DLLPath", i386Path}, {"DLLPathEx", i386Path}}, false},
         {"expanded to a missing DLL", true, {{"DLLPath", "%SystemRoot%\\nowhere\\client.dll"}}, false, REG_EXPAND_SZ},
         {"too long", true, {{"DLLPath", "C:\\" + std::string(2000, 'x') + ".dll"}}, false},
+        {"a DLLPath that is no text", true, {{"DLLPath", "1"}}, false, REG_DWORD},  // as text: a bare name
         {"no DLL named", true, {}, false},
         {"no key of its own", false, {}, false},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.registered);
-        {
-            ProbeClient client(c.key);
-            for (const auto &[name, value] : c.values) client.text(name, value, c.type);
-            MailClientRegistration read;
-            readMailClientRegistration(read);
-            EXPECT_TRUE(read.perUser);
-            EXPECT_EQ(mailClientAvailable(read), c.available);
-            EXPECT_EQ(UXDInitialize(0), c.available ? UXD_SUCCESS : UXD_E_MAIL_UNAVAILABLE);
-            EXPECT_EQ(rmCalls.inits, c.available ? 1 : 0) << "a refused start opens nothing";
-            EXPECT_STREQ(UXDGetErrorText(nullptr), "") << "code 7 carries no text";
-            UXDTerminate(), rmCalls = {};
-        }
-    }
-    {
-        ProbeClient client(true);
-        RegSetKeyValueA(HKEY_CURRENT_USER, client.key.c_str(), "DLLPath", REG_DWORD, &number, sizeof number);
-        EXPECT_EQ(UXDInitialize(0), UXD_E_MAIL_UNAVAILABLE) << "a DLLPath that is no text";
-        UXDTerminate();
+        ProbeClient client(c.key);
+        for (const auto &[name, value] : c.values) client.text(name, value, c.type);
+        MailClientRegistration read;
+        readMailClientRegistration(read);
+        EXPECT_TRUE(read.perUser);
+        EXPECT_EQ(mailClientAvailable(read), c.available);
+        EXPECT_EQ(UXDInitialize(0), c.available ? UXD_SUCCESS : UXD_E_MAIL_UNAVAILABLE);
+        EXPECT_EQ(rmCalls.inits, c.available ? 1 : 0) << "a refused start opens nothing";
+        EXPECT_STREQ(UXDGetErrorText(nullptr), "") << "code 7 carries no text";
+        UXDTerminate(), rmCalls = {};
     }
     EXPECT_EQ(UXDInitialize(0), UXD_SUCCESS) << "the machine's client once the user's is gone";
     DeleteFileA(notImage.c_str()), DeleteFileA(i386Path.c_str());
