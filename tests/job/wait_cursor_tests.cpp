@@ -29,21 +29,18 @@ protected:
         EXPECT_EQ(GetCursor(), arrow) << "the previous cursor is put back";
         return cursorsSet;
     }
-    UXDResult sendNoFiles() {
-        UXDExportRequest request = {};
-        return UXDExportToDestination(ready.get(), &request);
-    }
     IatHook hook{GetModuleHandleA(nullptr), "user32.dll", "SetCursor", reinterpret_cast<void *>(&recordSetCursor)};
     HCURSOR arrow = LoadCursorA(nullptr, IDC_ARROW), wait = LoadCursorA(nullptr, IDC_WAIT);
     const std::vector<HCURSOR> once = {wait, arrow}, none = {};
     MAPIDestinationOptions options = {};
+    UXDExportRequest noFiles = {};
 };
 }  // namespace
 
 TEST_F(WaitCursorShown, OnceForAllOfEachCallsWork) {
     EXPECT_EQ(cursorsOf([&] { ASSERT_EQ(setUpJob(&options), UXD_SUCCESS); }), once)
         << "UXDInitExportDestination, silently: loading the mail system, logging on, resolving";
-    EXPECT_EQ(cursorsOf([&] { ASSERT_EQ(sendNoFiles(), UXD_SUCCESS); }), once) << "UXDExportToDestination";
+    EXPECT_EQ(cursorsOf([&] { ASSERT_EQ(UXDExportToDestination(ready.get(), &noFiles), UXD_SUCCESS); }), once) << "UXDExportToDestination";
     void *block = nullptr;
     uint16_t size = 0;
     EXPECT_EQ(cursorsOf([&] { ASSERT_EQ(UXDEncodeDestinationOptions(ready.get(), &block, &size), UXD_SUCCESS); }), once)
@@ -64,5 +61,5 @@ TEST_F(WaitCursorShown, PutBackOnceWhenACallFailsHalfWay) {
     options.toNames = const_cast<char *>("Ann Archer");
     ASSERT_EQ(setUpJob(&options), UXD_SUCCESS);
     mail->set("results", "MAPISendMail", "2");
-    EXPECT_EQ(cursorsOf([&] { EXPECT_EQ(sendNoFiles(), UXD_E_FAILURE); }), once) << "export, sending";
+    EXPECT_EQ(cursorsOf([&] { EXPECT_EQ(UXDExportToDestination(ready.get(), &noFiles), UXD_E_FAILURE); }), once) << "export, sending";
 }
