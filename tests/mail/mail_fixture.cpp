@@ -43,8 +43,7 @@ void MailTest::SetUp() {
 }
 
 void MailTest::makeJob(uint32_t allowLogonUI) {
-    host.record.allowLogonUI = allowLogonUI;
-    host.record.language = 0x0409;
+    host.record.allowLogonUI = allowLogonUI, host.record.language = 0x0409;
     job.reset(new MAPIDestination(reinterpret_cast<HWND>(0x1234567890ull), host.with({})));
     ASSERT_EQ(job->allocateTextBuffers(), UXD_SUCCESS);
 }

@@ -113,12 +113,9 @@ TEST_F(Resolution, ListGoesOnAfterFailuresAndReturnsTheLastOne) {
 // names; running out of memory is no sign of a missing address book and is reported as ever.
 TEST_F(Resolution, AnAddressBookOutOfReachSendsTheJobsNamesThroughSimpleMapi) {
     if (!useAddressBook()) GTEST_SKIP() << "this path uses Simple MAPI from the start";
-    const struct {
-        const char *broken;                 // what fails
-        const char *function, *result;      // scripted in the test mail system
-        bool fallsBack;
-        size_t logonTries;                  // MAPILogonEx calls for the two names
-    } cases[] = {
+    // What fails, as scripted in the test mail system; whether the names then go through Simple
+    // MAPI, and the MAPILogonEx calls for the two names.
+    const struct { const char *broken, *function, *result; bool fallsBack; size_t logonTries; } cases[] = {
         {"MAPILogonEx missing", nullptr, nullptr, true, 0},
         {"logon refused", "MAPILogonEx", "0x80040111", true, 1},          // MAPI_E_LOGON_FAILED
         {"no address book", "OpenAddressBook", "0x80004005", true, 1},    // the session is released
