@@ -35,8 +35,7 @@ Names expectedNames(const std::string &text) {
 
 // Parses a copy of `text`; with `stopAfter` < the count the caller stops after that many.
 Names parse(const std::string &text, std::size_t stopAfter, bool &finished) {
-    std::vector<char> copy(text.begin(), text.end());
-    copy.push_back('\0');
+    std::vector<char> copy(text.c_str(), text.c_str() + text.size() + 1);
     Names names;
     finished = forEachRecipientName(copy.data(), [&](const char *name) {
         names.push_back(name);
