@@ -20,12 +20,10 @@ std::string describe(const SentMail &mail);
 
 class TestMail {
 public:
-    // A fresh folder with an empty log and outbox, and the given address book lines
-    // ("Ann Archer|SMTP:ann@example.com|A1A2A3A4").
-    explicit TestMail(const std::vector<std::string> &addressBook = defaultAddressBook());
+    // A fresh folder with an empty log and outbox, and an address book of Ann Archer, Anna
+    // Baker, Bob Carter and "No Address" (whose entry has an identifier only).
+    TestMail();
     ~TestMail();
-
-    static std::vector<std::string> defaultAddressBook();
 
     // [section] key=value in the script; takes effect at once.
     void set(const char *section, const char *key, const std::string &value);
