@@ -149,10 +149,14 @@ constexpr UXDResult kNotRun = -100;  // an earlier call failed, so there was not
 struct Result { UXDResult code = kNotRun; std::string bytes; Content content; };  // bytes: a flat result's
 using Run = std::array<Result, kSteps>;
 
+// encodeOptions in the shape of a conversion, for call().
+UXDResult encode(const InputRecord *input, unsigned char **block, uint16_t *size) {
+    return encodeOptions(input->texts, input->table.data(), input->count(), block, size);
+}
+
 // Calls `f` for `step`; after a failure no result may be handed out, nor the size touched.
-template <class Source, class Made>
-Made *call(UXDResult (*f)(const Source *, Made **, uint16_t *), const void *source, Run &run, Step step,
-           OwnedRecord<Made> &owner) {
+template <class Source, class Made, class Owner>
+Made *call(UXDResult (*f)(const Source *, Made **, uint16_t *), const void *source, Run &run, Step step, Owner &owner) {
     Made *made = nullptr;
     uint16_t size = 0xBEEF;
     UXDResult code = run[step].code = f(static_cast<const Source *>(source), &made, &size);
@@ -174,13 +178,7 @@ Run runAll(const InputRecord &input) {
     OwnedBlock block;
     OwnedRecord<MAPIDestinationOptionsW> wide, widePointers;
     OwnedRecord<MAPIDestinationOptions> ansi, ansiPointers;
-    unsigned char *made = nullptr;
-    uint16_t size = 0xBEEF;
-    run[Encoded].code = encodeOptions(input.texts, input.table.data(), input.count(), &made, &size);
-    block.reset(made);
-    check(run[Encoded].code == UXD_SUCCESS || (!made && size == 0xBEEF), "encoding: code %d with a block or a size",
-          run[Encoded].code);
-    if (run[Encoded].code == UXD_SUCCESS) {
+    if (auto *made = call(encode, &input, run, Encoded, block)) {
         keepFlat(run[Encoded], made, TextWidth::Ansi);
         if (auto *w = call(convertOptionsA2W, made, run, Widened, wide)) {
             keepFlat(run[Widened], w, TextWidth::Wide);
