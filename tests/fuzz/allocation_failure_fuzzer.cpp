@@ -47,7 +47,14 @@ public:
             e.name = takeText(in), e.address = takeText(in);
             takeIdentifier(in, e);
         }
-        point();
+        for (int i = 0; i < kOptionTextCount; ++i) texts[i] = pointer(content.texts[i]);
+        for (Entry &e : content.entries)
+            table.push_back({e.reserved, e.recipClass, pointer(e.name), pointer(e.address), e.idSize, pointer(e.id)});
+        // The record is packed: its pointer fields are written bytewise, not through pointers.
+        writeField<uint16_t>(&record, kStructSizeField, UXD_OPTIONS_SIZE);
+        for (int i = 0; i < kOptionTextCount; ++i) writeField(&record, kOptionTextField[i], texts[i]);
+        writeField<uint16_t>(&record, kCountField, uint16_t(count));
+        writeField<const UXDRecipDesc *>(&record, kTableField, table.empty() ? nullptr : table.data());
     }
     InputRecord(const InputRecord &) = delete;  // `record` points into `content`
 
@@ -95,17 +102,6 @@ private:
     }
 
     static char *pointer(Bytes &b) { return b ? &(*b)[0] : nullptr; }
-
-    void point() {
-        for (int i = 0; i < kOptionTextCount; ++i) texts[i] = pointer(content.texts[i]);
-        for (Entry &e : content.entries)
-            table.push_back({e.reserved, e.recipClass, pointer(e.name), pointer(e.address), e.idSize, pointer(e.id)});
-        // The record is packed: its pointer fields are written bytewise, not through pointers.
-        uxd::writeField<uint16_t>(&record, uxd::kStructSizeField, UXD_OPTIONS_SIZE);
-        for (int i = 0; i < kOptionTextCount; ++i) uxd::writeField(&record, uxd::kOptionTextField[i], texts[i]);
-        uxd::writeField<uint16_t>(&record, uxd::kCountField, uint16_t(count()));
-        uxd::writeField<const UXDRecipDesc *>(&record, uxd::kTableField, table.empty() ? nullptr : table.data());
-    }
 };
 
 // What an encoded block keeps of the input: an identifier only with a pointer and a size.
@@ -121,8 +117,7 @@ Content storedInABlock(const Content &input) {
 // What a pointer-form conversion keeps: the size as it is, the bytes when there are any.
 Content keptInARecord(const Content &input) {
     Content kept = input;
-    for (Entry &e : kept.entries)
-        if (e.idSize == 0) e.id.reset();
+    for (Entry &e : kept.entries) if (e.idSize == 0) e.id.reset();
     return kept;
 }
 

@@ -130,9 +130,7 @@ TEST_F(Module, StartsOnlyWhereMAPI32HasAMailClientToHandCallsTo) {
         {"expanded to a missing DLL", true, {{"DLLPath", "%SystemRoot%\\nowhere\\client.dll"}}, false, REG_EXPAND_SZ},
         {"too long", true, {{"DLLPath", "C:\\" + std::string(2000, 'x') + ".dll"}}, false},
         {"a DLLPath that is no text", true, {{"DLLPath", "1"}}, false, REG_DWORD},  // as text: a bare name
-        {"no DLL named", true, {}, false},
-        {"no key of its own", false, {}, false},
-    };
+        {"no DLL named", true, {}, false}, {"no key of its own", false, {}, false}};
     for (const auto &c : cases) {
         SCOPED_TRACE(c.registered);
         ProbeClient client(c.key);
@@ -173,8 +171,7 @@ TEST_F(Module, HasTheHostsByteLayoutAndCutsLongTexts) {
     const struct { uint32_t language; std::string name, description; } cases[] = {
         {0x0409, "MAPI", "MAPI exports the report in the specified format as an e-mail attachment."
                          "  Note: for this format to work, you must have a mail client installed."},
-        {0x0600, repeated("0123456789", 255), repeated("abcdefghij", 1020)},
-    };
+        {0x0600, repeated("0123456789", 255), repeated("abcdefghij", 1020)}};
     ASSERT_EQ(UXDInitialize(0), UXD_SUCCESS);
     for (const auto &c : cases) {
         SCOPED_TRACE(testing::Message() << "language 0x" << std::hex << c.language);

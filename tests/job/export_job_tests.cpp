@@ -14,10 +14,8 @@ using Job = uxd::unique_job;
 TEST_F(JobConstruction, RecordSizeDecidesWhichFieldsAreRead) {
     const struct { uint16_t structSize; uint32_t allowLogonUI, language, expectedFlags, expectedLanguage; } cases[] = {
         {56, 1, 0x0407, 0, 0x400},        // neither field is there
-        {60, 1, 0x0407, 1, 0x400},        // logon dialog allowed, no language yet
-        {60, 0, 0x0407, 0, 0x400},
-        {64, 0xFFFF, 0x0C07, 1, 0x0C07},  // any nonzero value allows the dialog
-    };
+        {60, 1, 0x0407, 1, 0x400}, {60, 0, 0x0407, 0, 0x400},  // logon dialog allowed or not, no language yet
+        {64, 0xFFFF, 0x0C07, 1, 0x0C07}};                        // any nonzero value allows the dialog
     for (const auto &c : cases) {
         HostExport host(c.structSize);
         host.record.allowLogonUI = c.allowLogonUI, host.record.language = c.language;

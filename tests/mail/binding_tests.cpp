@@ -15,12 +15,10 @@ TEST_F(SimpleMapiBinding, LogonIsRetriedOnceOnlyAfterALoginFailure) {
         {0, "3,3", UXD_E_FAILURE, "MAPI services not installed or not configured", {"flags=0x0", "flags=0x0"}},
         {1, "1", UXD_E_CANCELLED, "", {"flags=0x0"}},  // a cancel is not retried
         {1, "3,2", UXD_E_FAILURE, "Error 2 returned by function <MAPILogon>.", {"flags=0x0", "flags=0x1"}},
-        {1, "0", UXD_SUCCESS, "", {"flags=0x0"}},
-    };
+        {1, "0", UXD_SUCCESS, "", {"flags=0x0"}}};
     for (const auto &c : cases) {
         SCOPED_TRACE(std::string("results ") + c.script + ", allowLogonUI " + std::to_string(c.allowLogonUI));
-        mail.reset();  // the old script goes before the new one is written
-        mail = std::make_unique<TestMail>();
+        mail.reset(), mail = std::make_unique<TestMail>();  // the old script goes before the new one is written
         mail->set("results", "MAPILogon", c.script);
         makeJob(c.allowLogonUI);
         EXPECT_EQ(bindSimpleMapi(*job), c.code);

@@ -24,14 +24,13 @@ FARPROC WINAPI spyLookup(HMODULE module, LPCSTR name) {
 }
 }  // namespace
 
-LoaderSpy::LoaderSpy() {
+LoaderSpy::LoaderSpy()
+    : load(GetModuleHandleA(nullptr), "kernel32.dll", "LoadLibraryA", (void *)&spyLoad),
+      lookup(GetModuleHandleA(nullptr), "kernel32.dll", "GetProcAddress", (void *)&spyLookup) {
     lookups.clear(), missing.clear(), failMapiLoad = false;
-    HMODULE self = GetModuleHandleA(nullptr);
-    load = std::make_unique<IatHook>(self, "kernel32.dll", "LoadLibraryA", (void *)&spyLoad);
-    lookup = std::make_unique<IatHook>(self, "kernel32.dll", "GetProcAddress", (void *)&spyLookup);
-    EXPECT_TRUE(load->installed() && lookup->installed()) << "the program imports both";
-    realLoad = reinterpret_cast<decltype(realLoad)>(load->original());
-    realLookup = reinterpret_cast<decltype(realLookup)>(lookup->original());
+    EXPECT_TRUE(load.installed() && lookup.installed()) << "the program imports both";
+    realLoad = reinterpret_cast<decltype(realLoad)>(load.original());
+    realLookup = reinterpret_cast<decltype(realLookup)>(lookup.original());
 }
 
 void MailTest::SetUp() {

@@ -37,8 +37,7 @@ TEST_F(RecipientLists, ParsedListFollowsTheTextAndJoinsBack) {
     const struct { const char *text; Names names; const char *joined; } cases[] = {
         {"  sales ;;support  ;", {"sales", "support"}, "sales; support"},
         {"\tAnn\t;Ann", {"\tAnn\t", "Ann"}, "\tAnn\t; Ann"},  // tabs are kept; a name typed twice is two
-        {" ; ;; ", {}, ""},
-    };
+        {" ; ;; ", {}, ""}};
     for (const auto &c : cases) {
         SCOPED_TRACE(std::string("\"") + c.text + "\"");
         MAPIRecipient *list = reinterpret_cast<MAPIRecipient *>(1);
@@ -64,8 +63,7 @@ TEST_F(RecipientLists, TableEntriesGoToTheirClassInTableOrder) {
     MapiRecipDesc table[] = {
         entry(MAPI_CC, "Cy", "SMTP:cy@example.com"), entry(MAPI_TO, "Ann", nullptr, 3, eid),
         entry(MAPI_CC, "Di"), entry(0, "Orig", "SMTP:o@example.com"),
-        entry(MAPI_BCC, "Bea", "SMTP:bea@example.com"), entry(7, "Odd"),
-    };
+        entry(MAPI_BCC, "Bea", "SMTP:bea@example.com"), entry(7, "Odd")};
     ASSERT_EQ(setRecipientsFromTable(job.get(), 6, table), UXD_SUCCESS);
     EXPECT_EQ(namesOf(job->toList.head), Names{"Ann"});
     EXPECT_EQ(namesOf(job->ccList.head), (Names{"Cy", "Di"}));

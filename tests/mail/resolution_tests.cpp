@@ -119,8 +119,7 @@ TEST_F(Resolution, AnAddressBookOutOfReachSendsTheJobsNamesThroughSimpleMapi) {
         {"MAPILogonEx missing", nullptr, nullptr, true, 0},
         {"logon refused", "MAPILogonEx", "0x80040111", true, 1},          // MAPI_E_LOGON_FAILED
         {"no address book", "OpenAddressBook", "0x80004005", true, 1},    // the session is released
-        {"logon out of memory", "MAPILogonEx", "0x8007000E,0x8007000E", false, 2},
-    };
+        {"logon out of memory", "MAPILogonEx", "0x8007000E,0x8007000E", false, 2}};
     for (const auto &c : cases) {
         SCOPED_TRACE(c.broken);
         MailTest::TearDown(), MailTest::SetUp(), makeJob();

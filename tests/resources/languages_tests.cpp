@@ -25,8 +25,7 @@ struct Language { LANGID id; const char *library; const wchar_t *caption; };  //
 const Language kEuropean[] = {
     {0x0407, "pelmo0407.dll", L"E-Mail senden"},     {0x040C, "pelmo040C.dll", L"Envoyer un message"},
     {0x040A, "pelmo040A.dll", L"Enviar correo"},     {0x0C0A, "pelmo040A.dll", L"Enviar correo"},
-    {0x080A, "pelmo040A.dll", L"Enviar correo"},     {0x0410, "pelmo0410.dll", L"Invia messaggio"},
-};
+    {0x080A, "pelmo040A.dll", L"Enviar correo"},     {0x0410, "pelmo0410.dll", L"Invia messaggio"}};
 const Language kJapanese = {0x0411, "pelmo0411.dll", L"\u30E1\u30FC\u30EB\u306E\u9001\u4FE1"};  // メールの送信
 
 std::wstring loadWide(HMODULE module, UINT id) {
