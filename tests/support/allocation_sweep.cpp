@@ -23,17 +23,12 @@ const struct { Degradation what; const char *name, *reason; } kPermitted[] = {
 
 std::string describe(const SweepOutcome &outcome) {
     std::string text = "code " + std::to_string(outcome.code);
-    for (Degradation d : outcome.seen) text += std::string("; ") + reasonFor(d);
+    for (Degradation d : outcome.seen)
+        for (const auto &row : kPermitted) text += row.what == d ? std::string("; ") + row.reason : "";
     for (const std::string &w : outcome.wrong) text += "; WRONG: " + w;
     return text;
 }
 }  // namespace
-
-const char *reasonFor(Degradation degradation) {
-    for (const auto &row : kPermitted)
-        if (row.what == degradation) return row.reason;
-    return "?";
-}
 
 void SweepRun::arm() {
     armed_ = true;
