@@ -10,6 +10,7 @@
 
 #include <fstream>
 #include <iomanip>
+#include <regex>
 #include <sstream>
 
 #include "program_run.h"
@@ -97,15 +98,10 @@ std::string describeSent(const std::vector<SentMail> &sent) {
     return sent.size() == 1 ? text : text + " (and " + std::to_string(sent.size() - 1) + " more)";
 }
 
-// The lines of the child's output that begin with "box: ".
+// The lines of the child's output that begin with "box: ", that beginning taken off.
 std::vector<std::string> boxesShown(const std::string &out) {
-    std::vector<std::string> boxes;
-    std::istringstream in(out);
-    for (std::string line; std::getline(in, line);) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (!line.rfind("box: ", 0)) boxes.push_back(line.substr(5));
-    }
-    return boxes;
+    const std::regex box("(^|\n)box: ([^\r\n]*)");
+    return {std::sregex_token_iterator(out.begin(), out.end(), box, 2), std::sregex_token_iterator()};
 }
 
 // The allocation sweeps of a test program, run against the client registered now: each

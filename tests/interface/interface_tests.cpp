@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -82,17 +83,16 @@ struct ProbeClient {
     std::string key = std::string(kMail) + "\\" + kName;
     explicit ProbeClient(bool withKey) {
         RegSetKeyValueA(HKEY_CURRENT_USER, kMail, nullptr, REG_SZ, kName, DWORD(strlen(kName) + 1));
-        if (withKey) RegCreateKeyA(HKEY_CURRENT_USER, key.c_str(), &made);
+        HKEY made;
+        if (withKey && RegCreateKeyA(HKEY_CURRENT_USER, key.c_str(), &made) == ERROR_SUCCESS) RegCloseKey(made);
     }
     ~ProbeClient() {
-        if (made) RegCloseKey(made);
         RegDeleteTreeA(HKEY_CURRENT_USER, key.c_str()), RegDeleteKeyA(HKEY_CURRENT_USER, key.c_str());
         RegDeleteKeyValueA(HKEY_CURRENT_USER, kMail, nullptr);
     }
     void text(const char *name, const std::string &value, DWORD type = REG_SZ) const {
         RegSetKeyValueA(HKEY_CURRENT_USER, key.c_str(), name, type, value.c_str(), DWORD(value.size() + 1));
     }
-    HKEY made = nullptr;
 };
 
 // With no client to hand calls to, MAPI32.DLL answers the first mail call with a modal box:
@@ -104,18 +104,10 @@ TEST_F(Module, StartsOnlyWhereMAPI32HasAMailClientToHandCallsTo) {
     std::string i386(0x200, '\0');  // a DOS stub, "PE\0\0" and an i386 file header
     i386[0] = 'M', i386[1] = 'Z', i386[0x3C] = 0x40, i386[0x40] = 'P', i386[0x41] = 'E', i386[0x44] = 0x4C, i386[0x45] = 0x01;
     const std::string i386Path = std::string(self32) + ".i386.dll";
-    for (auto [path, bytes] : {std::pair{notImage, std::string("not a DLL")}, std::pair{i386Path, i386}}) {
-        FILE *file = fopen(path.c_str(), "wb");
-        ASSERT_TRUE(file);
-        fwrite(bytes.data(), 1, bytes.size(), file), fclose(file);
-    }
-    const struct {
-        const char *registered;
-        bool key;
-        std::vector<std::pair<const char *, std::string>> values;
-        bool available;
-        DWORD type = REG_SZ;
-    } cases[] = {
+    for (auto [path, bytes] : {std::pair{notImage, std::string("not a DLL")}, std::pair{i386Path, i386}})
+        ASSERT_TRUE((std::ofstream(path, std::ios::binary) << bytes).good()) << path;
+    using Values = std::vector<std::pair<const char *, std::string>>;
+    const struct { const char *registered; bool key; Values values; bool available; DWORD type = REG_SZ; } cases[] = {
         // The office suite's shape: a bare name the search may not find, and an installer component.
         {"office suite", true, {{"DLLPath", "MAPI32.dll"}, {"MSIComponentID", "{1D2A7E5D-A6B1-4CE4-9B62-54C61B19C34C}"}}, true},
         {"installer component only", true, {{"MSIComponentID", "{1D2A7E5D-A6B1-4CE4-9B62-54C61B19C34C}"}}, true},

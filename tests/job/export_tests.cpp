@@ -10,7 +10,6 @@ using namespace uxd;
 namespace {
 class Export : public MailTest {
 protected:
-    // A job set up silently for `files`, with `to` as its recipients.
     void setUp(std::vector<const UXDExportFile *> files, const char *to = "Ann Archer") {
         MAPIDestinationOptions options = {};
         options.structSize = 70;
