@@ -20,12 +20,13 @@
 
 namespace {
 
-struct Language { LANGID id; const char *library; const wchar_t *caption; };  // library: the file that must serve it
+// library: the file that must serve it; caption: its dialog's (null: shown for another sort order)
+struct Language { LANGID id; const char *library; const wchar_t *caption; };
 
 const Language kEuropean[] = {
-    {0x0407, "pelmo0407.dll", L"E-Mail senden"},     {0x040C, "pelmo040C.dll", L"Envoyer un message"},
-    {0x040A, "pelmo040A.dll", L"Enviar correo"},     {0x0C0A, "pelmo040A.dll", L"Enviar correo"},
-    {0x080A, "pelmo040A.dll", L"Enviar correo"},     {0x0410, "pelmo0410.dll", L"Invia messaggio"}};
+    {0x0407, "pelmo0407.dll", L"E-Mail senden"}, {0x040C, "pelmo040C.dll", L"Envoyer un message"},
+    {0x040A, "pelmo040A.dll", L"Enviar correo"}, {0x0C0A, "pelmo040A.dll", nullptr},
+    {0x080A, "pelmo040A.dll", nullptr},          {0x0410, "pelmo0410.dll", L"Invia messaggio"}};
 const Language kJapanese = {0x0411, "pelmo0411.dll", L"\u30E1\u30FC\u30EB\u306E\u9001\u4FE1"};  // メールの送信
 
 std::wstring loadWide(HMODULE module, UINT id) {
@@ -57,18 +58,6 @@ struct DataFile {
     HMODULE module;
 };
 
-void checkTranslation(const Language &language) {
-    SCOPED_TRACE(language.library);
-    DataFile library(language.library);
-    ASSERT_TRUE(library.module) << "cannot open " << language.library;
-    for (UINT id = IDS_DESTINATION_NAME; id <= IDS_DESTINATION_DESCRIPTION; ++id) {
-        std::wstring english = loadWide(GetModuleHandleW(nullptr), id), text = loadWide(library.module, id);
-        EXPECT_FALSE(text.empty()) << "text " << id << " is missing";
-        EXPECT_EQ(placeholders(text), placeholders(english)) << "text " << id << ": \"" << inPage(text) << "\"";
-        EXPECT_TRUE(id == IDS_DESTINATION_NAME || text != english) << "text " << id << " is not translated";
-    }
-}
-
 // The catalogue through the plug-in, as a host asks for it.
 struct Catalogue {
     Catalogue() { started = dll.module && proc<UXDInitializeProc>("UXDInitialize")(0) == UXD_SUCCESS; }
@@ -83,13 +72,6 @@ struct Catalogue {
     DataFile dll{"uxdmapi.dll", LOAD_WITH_ALTERED_SEARCH_PATH};
     bool started = false;
 };
-
-void checkCatalogue(const Catalogue &catalogue, const Language &language) {
-    DataFile library(language.library);
-    ASSERT_TRUE(library.module) << language.library;
-    EXPECT_EQ(catalogue.description(language.id), inPage(loadWide(library.module, IDS_DESTINATION_DESCRIPTION), CP_ACP))
-        << "language 0x" << std::hex << language.id << " from " << language.library;
-}
 
 std::wstring windowText(HWND window) {
     wchar_t text[256] = L"";
@@ -182,29 +164,39 @@ void checkDialog(const Language &language) {
     RMTermResMgrSession(session);
 }
 
+// Every text of the language's library translated with its placeholders in order, the
+// catalogue in the language and, where it has one of its own, the dialog.
+void checkLanguage(const Catalogue &catalogue, const Language &language) {
+    SCOPED_TRACE(testing::Message() << language.library << ", language 0x" << std::hex << language.id);
+    DataFile library(language.library);
+    ASSERT_TRUE(library.module) << "cannot open " << language.library;
+    for (UINT id = IDS_DESTINATION_NAME; id <= IDS_DESTINATION_DESCRIPTION; ++id) {
+        std::wstring english = loadWide(GetModuleHandleW(nullptr), id), text = loadWide(library.module, id);
+        EXPECT_FALSE(text.empty()) << "text " << id << " is missing";
+        EXPECT_EQ(placeholders(text), placeholders(english)) << "text " << id << ": \"" << inPage(text) << "\"";
+        EXPECT_TRUE(id == IDS_DESTINATION_NAME || text != english) << "text " << id << " is not translated";
+    }
+    EXPECT_EQ(catalogue.description(language.id), inPage(loadWide(library.module, IDS_DESTINATION_DESCRIPTION), CP_ACP));
+    if (language.caption) checkDialog(language);
+}
+
 }  // namespace
 
-TEST(European, EveryTextIsTranslatedWithItsPlaceholdersInOrder) {
-    for (const Language &language : kEuropean) checkTranslation(language);
-}
-
-TEST(European, CatalogueComesInEachLanguageAndSpanishForEverySortOrder) {
+TEST(European, TextsCatalogueAndDialogOfEachLanguageAndSpanishForEverySortOrder) {
     Catalogue catalogue;
     ASSERT_TRUE(catalogue.started) << "UXDInitialize failed";
-    for (const Language &language : kEuropean) checkCatalogue(catalogue, language);
+    for (const Language &language : kEuropean) checkLanguage(catalogue, language);
     EXPECT_EQ(catalogue.description(0x0409), inPage(loadWide(GetModuleHandleW(nullptr), IDS_DESTINATION_DESCRIPTION), CP_ACP));
-}
-
-TEST(European, DialogLabelsFitTheirControls) {
     checkDialog({0x0409, nullptr, L"Send Mail"});
-    for (const Language &language : kEuropean)
-        if (language.id != 0x080A && language.id != 0x0C0A) checkDialog(language);
 }
 
-// From here on the process runs with the Japanese locale (languages_tests_ja).
-TEST(Japanese, TextsComeOutInCodePage932AndTheUsersLanguageFindsThem) {
+// The process runs with the Japanese locale (languages_tests_ja).
+TEST(Japanese, TextsCatalogueAndDialogInCodePage932AndTheUsersLanguageFindsThem) {
     ASSERT_EQ(GetACP(), 932u) << "run with a Japanese locale";
-    checkTranslation(kJapanese);
+    Catalogue catalogue;
+    ASSERT_TRUE(catalogue.started) << "UXDInitialize failed";
+    checkLanguage(catalogue, kJapanese);
+    EXPECT_EQ(catalogue.description(0x0400).find('?'), std::string::npos) << "every character has its code in 932";
     RMSESSION session = RMInitResMgrSession(GetModuleHandleW(nullptr), 0, L"pelmo%L.%X", 1);
     char text[256];
     const char ambiguous[] = "<%s> \x82\xCD\x82\xA0\x82\xA2\x82\xDC\x82\xA2\x82\xC5\x82\xB7\x81\x42";  // はあいまいです。
@@ -215,13 +207,4 @@ TEST(Japanese, TextsComeOutInCodePage932AndTheUsersLanguageFindsThem) {
     EXPECT_EQ(RMGetResDLLInstance(session, 0x0400, nullptr), RMGetResDLLInstance(session, 0x0411, nullptr))
         << "the user's language is Japanese";
     RMTermResMgrSession(session);
-    Catalogue catalogue;
-    ASSERT_TRUE(catalogue.started) << "UXDInitialize failed";
-    checkCatalogue(catalogue, kJapanese);
-    EXPECT_EQ(catalogue.description(0x0400).find('?'), std::string::npos) << "every character has its code in 932";
-}
-
-TEST(Japanese, DialogLabelsFitTheirControls) {
-    ASSERT_EQ(GetACP(), 932u) << "run with a Japanese locale";
-    checkDialog(kJapanese);
 }
