@@ -69,14 +69,15 @@ const char *const kPaths[] = {"names", "table", "block", "check-names", "address
 // What one cell must end with: its exit, the mail as the client saw it ("": none), the texts shown.
 struct Expected { DWORD status; std::string delivered; std::vector<std::string> boxes; };
 
-const std::string kToAndCc = "to Ann Archer <ann@example.com>; cc Bob Carter <bob@example.com>";
 std::string mailTo(const std::string &to, const std::string &cc) {
     return "xdg-email [mailto:" + to + "?subject=Monthly%20report&cc=" + cc + "&bcc=&body=Attached.%20]";
 }
 
 Expected expectedOf(Kind kind, const std::string &windows, const std::string &path) {
     if (kind == NoClient) return {UXD_E_MAIL_UNAVAILABLE, "", {}};
-    if (kind == TestMailSystem) return {0, kToAndCc + "; subject Monthly report; attachments a.txt, b.txt", {}};
+    if (kind == TestMailSystem)
+        return {0, describe({"Ann Archer <ann@example.com>", "Bob Carter <bob@example.com>", "Monthly report", "Attached. ",
+                             {"a.txt", "b.txt"}}), {}};
     // winemapi drops the attachments and makes a mailto: address of each recipient's address,
     // else of a name as typed; a recipient with neither (the block's carry the full test mail
     // system's entry identifiers only) is left out. It has no address book: from Windows 7 on
@@ -88,14 +89,6 @@ Expected expectedOf(Kind kind, const std::string &windows, const std::string &pa
     Expected noBook{0, mailTo("Ann%20Archer", ""), {}};
     if (windows != "vista") noBook.boxes = {"Error 26 returned by function <MAPIAddress>."};
     return noBook;
-}
-
-std::string describeSent(const std::vector<SentMail> &sent) {
-    if (sent.empty()) return "";
-    const SentMail &m = sent[0];
-    std::string text = "to " + m.to + "; cc " + m.cc + "; subject " + m.subject + "; attachments ";
-    for (size_t i = 0; i < m.attachments.size(); ++i) text += (i ? ", " : "") + m.attachments[i];
-    return sent.size() == 1 ? text : text + " (and " + std::to_string(sent.size() - 1) + " more)";
 }
 
 // The lines of the child's output that begin with "box: ", that beginning taken off.
@@ -151,7 +144,8 @@ TEST(ClientMatrix, EverySetupOnEveryWindowsDeliversOrFailsAtOnce) {
                 writeFile(mail.folder() + "options.bin", blockBytes);
                 ProgramRun run = runProgram("client_host.exe", {path, mail.folder()}, mail.folder(), 30000);
                 const Expected want = expectedOf(setup.kind, windows, path);
-                std::string delivered = describeSent(mail.sent());
+                const std::vector<SentMail> sent = mail.sent();
+                std::string delivered = sent.empty() ? "" : describe(sent[0]) + (sent.size() > 1 ? " and more" : "");
                 std::vector<std::string> launched = xdgEmail.calls(setup.kind == WineNative && want.status == 0);
                 if (setup.kind == WineNative) delivered = launched.empty() ? "" : launched[0];
                 std::vector<std::string> boxes = boxesShown(run.out);

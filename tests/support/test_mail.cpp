@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <regex>
@@ -10,18 +11,8 @@
 
 namespace {
 void removeFolder(const std::string &folder) {
-    for (const char *sub : {"outbox\\", ""}) {
-        WIN32_FIND_DATAA found;
-        std::string path = folder + sub;
-        HANDLE search = FindFirstFileA((path + "*").c_str(), &found);
-        if (search != INVALID_HANDLE_VALUE) {
-            do DeleteFileA((path + found.cFileName).c_str());
-            while (FindNextFileA(search, &found));
-            FindClose(search);
-        }
-    }
-    RemoveDirectoryA((folder + "outbox").c_str());
-    RemoveDirectoryA(folder.c_str());
+    std::error_code ignored;
+    std::filesystem::remove_all(folder, ignored);
 }
 
 std::string makeFolder() {
@@ -31,8 +22,8 @@ std::string makeFolder() {
     std::string folder = std::string(temp) + "uxdtest-" + std::to_string(GetCurrentProcessId()) + "-" +
                          std::to_string(++made) + "\\";
     removeFolder(folder);  // Wine reuses process ids: a folder a killed run left must not pass for ours
-    CreateDirectoryA(folder.c_str(), nullptr);
-    CreateDirectoryA((folder + "outbox").c_str(), nullptr);
+    std::error_code ignored;
+    std::filesystem::create_directories(folder + "outbox", ignored);
     return folder;
 }
 }  // namespace
@@ -91,11 +82,9 @@ long TestMail::counter(const char *name) const {
 
 std::vector<std::string> TestMail::outboxFiles() const {
     std::vector<std::string> files;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((outbox() + "*.eml").c_str(), &found);
-    for (bool more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found))
-        files.push_back(outbox() + found.cFileName);
-    if (search != INVALID_HANDLE_VALUE) FindClose(search);
+    std::error_code ignored;
+    for (const auto &entry : std::filesystem::directory_iterator(outbox(), ignored))
+        if (entry.path().extension() == ".eml") files.push_back(entry.path().string());
     return files;
 }
 
