@@ -104,23 +104,6 @@ private:
     static char *pointer(Bytes &b) { return b ? &(*b)[0] : nullptr; }
 };
 
-// What an encoded block keeps of the input: an identifier only with a pointer and a size.
-Content storedInABlock(const Content &input) {
-    Content stored = input;
-    for (Entry &e : stored.entries) {
-        if (!e.id || e.idSize == 0) e.id.reset();
-        e.idSize = e.id ? e.idSize : 0;
-    }
-    return stored;
-}
-
-// What a pointer-form conversion keeps: the size as it is, the bytes when there are any.
-Content keptInARecord(const Content &input) {
-    Content kept = input;
-    for (Entry &e : kept.entries) if (e.idSize == 0) e.id.reset();
-    return kept;
-}
-
 // Aborts on the first difference of `got` from `expected`; returns how many strings or
 // identifiers were lost where `mayLose` allows it.
 int checkContent(const Content &expected, const Content &got, TextMatch match, bool mayLose, const char *what) {
@@ -191,7 +174,11 @@ Run runAll(const InputRecord &input) {
 // What the clean run gave against what the record holds. A double-byte page may turn a lone
 // lead byte into '?', so there only presence survives the way back.
 void checkRoundTrip(const InputRecord &input, const Run &clean) {
-    const Content stored = storedInABlock(input.content), kept = keptInARecord(input.content);
+    // An encoded block keeps an identifier only with a pointer and a size; a pointer-form
+    // conversion keeps the size as it is, the bytes when there are any.
+    Content stored = input.content, kept = input.content;
+    for (Entry &e : stored.entries) if (!e.id || e.idSize == 0) e.id.reset(), e.idSize = 0;
+    for (Entry &e : kept.entries) if (e.idSize == 0) e.id.reset();
     uint64_t total = kHeaderSize + uint64_t(kEntrySize) * input.count();
     auto add = [&](const Bytes &text) { total += text ? text->size() + 1 : 0; };
     for (const Bytes &text : stored.texts) add(text);

@@ -12,8 +12,7 @@ class Export : public MailTest {
 protected:
     void setUp(std::vector<const UXDExportFile *> files, const char *to = "Ann Archer") {
         MAPIDestinationOptions options = {};
-        options.structSize = 70;
-        options.toNames = const_cast<char *>(to);
+        options.structSize = 70, options.toNames = const_cast<char *>(to);
         ASSERT_EQ(setUpJob(&options, std::move(files)), UXD_SUCCESS);
     }
     // Sends `fileCount` paths to one small file: the mail system reads what it attaches.

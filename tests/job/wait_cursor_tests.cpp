@@ -17,8 +17,7 @@ protected:
         MailTest::SetUp();
         ASSERT_TRUE(hook.installed()) << "expected this program to import SetCursor";
         realSetCursor = reinterpret_cast<decltype(realSetCursor)>(hook.original());
-        options.structSize = 70;
-        options.toNames = const_cast<char *>("Ann Archer; bob");  // two names to resolve
+        options.structSize = 70, options.toNames = const_cast<char *>("Ann Archer; bob");  // two names to resolve
     }
     // The cursors that `call` set, starting from the arrow; the arrow must be back after it.
     template <class Call>

@@ -5,16 +5,15 @@
 #include <windows.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 // A message as the test mail system wrote it to its outbox (ASCII texts).
 struct SentMail {
     std::string to, cc, subject, body;      // the headers as written, the text part
     std::vector<std::string> attachments;  // file names, in order
-    bool operator==(const SentMail &other) const {
-        return to == other.to && cc == other.cc && subject == other.subject && body == other.body &&
-               attachments == other.attachments;
-    }
+    auto fields() const { return std::tie(to, cc, subject, body, attachments); }
+    bool operator==(const SentMail &other) const { return fields() == other.fields(); }
 };
 std::string describe(const SentMail &mail);
 
