@@ -3,7 +3,7 @@
 // one. The plug-in is loaded from this program's folder.
 //   client_host PATH FOLDER   PATH: names, table, block, check-names or address; the mail
 //                             carries FOLDER's a.txt and b.txt, block reads FOLDER's options.bin
-//   client_host save FILE     the names path's options, resolved, as the flat block a host stores
+//   client_host save FOLDER   the names path's options, resolved, stored as FOLDER's options.bin
 // Prints what the plug-in said and the texts of every box the user was shown; the exit status
 // is the plug-in's code.
 #include <windows.h>
@@ -23,13 +23,6 @@
 namespace {
 
 using dialog_driver::Driver;
-
-MailTexts silentTexts() {
-    MailTexts texts;
-    texts.to = "Ann Archer", texts.cc = "Bob Carter";
-    texts.subject = "Monthly report", texts.message = "Attached.";
-    return texts;
-}
 
 // Recipients a host kept from an earlier send: names, addresses and entry identifiers.
 std::vector<UXDRecipDesc> hostTable() {
@@ -57,10 +50,12 @@ void fillInAndSend(Driver &d, int command) {
     for (int button : d.stuck) std::printf("button %d was still being handled after 10 s\n", button);
 }
 
-// Sets the job up as PATH says, sends the two files and ends the job.
+// Sets the job up as PATH says, sends the two files (or stores the options) and ends the job.
 int sendOnce(Plugin &plugin, const std::string &path, const std::string &folder) {
+    const bool save = path == "save";
     ExportFiles files({folder + "a.txt", folder + "b.txt"}, 0x0400);
-    MailTexts texts = silentTexts();
+    MailTexts texts;
+    texts.to = "Ann Archer", texts.cc = "Bob Carter", texts.subject = "Monthly report", texts.message = "Attached.";
     MAPIDestinationOptions options = ansiOptions(texts);
     std::vector<UXDRecipDesc> table = hostTable();
     std::string block;
@@ -85,25 +80,12 @@ int sendOnce(Plugin &plugin, const std::string &path, const std::string &folder)
     }
     std::printf("UXDInitExportDestination: %d %s\n", rc, job ? "" : plugin.getErrorText(nullptr));
     if (rc != UXD_SUCCESS) return rc;
-    rc = plugin.exportToDestination(job, &files.request());
-    std::printf("UXDExportToDestination: %d %s\n", rc, plugin.getErrorText(job));
-    plugin.termExportDestination(job, 0);
-    return rc;
-}
-
-// The names path's options after resolution, as a host stores them.
-int saveBlock(Plugin &plugin, const std::string &file) {
-    ExportFiles files({}, 0x0400);
-    MailTexts texts = silentTexts();
-    MAPIDestinationOptions options = ansiOptions(texts);
-    void *job = nullptr;
-    UXDJobInfo *info = nullptr;
-    UXDResult rc = plugin.initExportDestination(nullptr, 0, &options, &files.record(), &job, &info);
-    if (rc != UXD_SUCCESS) return rc;
-    void *block = nullptr;
+    void *encoded = nullptr;
     uint16_t size = 0;
-    rc = plugin.encodeDestinationOptions(job, &block, &size);
-    if (rc == UXD_SUCCESS) std::ofstream(file, std::ios::binary).write(static_cast<const char *>(block), size);
+    if (save && (rc = plugin.encodeDestinationOptions(job, &encoded, &size)) == UXD_SUCCESS)
+        std::ofstream(folder + "options.bin", std::ios::binary).write(static_cast<const char *>(encoded), size);
+    if (!save) rc = plugin.exportToDestination(job, &files.request());
+    std::printf("%s: %d %s\n", save ? "UXDEncodeDestinationOptions" : "UXDExportToDestination", rc, plugin.getErrorText(job));
     plugin.termExportDestination(job, 0);
     return rc;
 }
@@ -111,11 +93,8 @@ int saveBlock(Plugin &plugin, const std::string &file) {
 }  // namespace
 
 int main(int argc, char **argv) {
-    if (argc != 3) return std::fprintf(stderr, "usage: client_host PATH FOLDER | save FILE\n"), 64;
-    const std::string path = argv[1], where = argv[2];
-    int status = runWithPlugin(defaultPluginPath(), [&](Plugin &plugin) {
-        return path == "save" ? saveBlock(plugin, where) : sendOnce(plugin, path, where);
-    });
+    if (argc != 3) return std::fprintf(stderr, "usage: client_host PATH|save FOLDER\n"), 64;
+    int status = runWithPlugin(defaultPluginPath(), [&](Plugin &plugin) { return sendOnce(plugin, argv[1], argv[2]); });
     std::fflush(stdout);
     return status;
 }

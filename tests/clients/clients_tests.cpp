@@ -9,7 +9,8 @@
 #include <windows.h>
 
 #include <fstream>
-#include <functional>
+#include <iomanip>
+#include <regex>
 #include <sstream>
 
 #include "program_run.h"
@@ -19,29 +20,17 @@
 
 namespace {
 
-enum class MailSetup { Full, SimpleOnly, WineNative, NoClient };
-const char *nameOf(MailSetup setup) {
-    const char *names[] = {"test mail, full", "test mail, Simple MAPI only", "Wine's Native Mail Client", "no client"};
-    return names[int(setup)];
-}
-
-const char kMailKey[] = "Software\\Clients\\Mail";
-const char *const kPrograms[] = {"client_host.exe", "uxdsend.exe"};
-
-void registerSetup(MailSetup setup) {
-    switch (setup) {
-    case MailSetup::Full: ASSERT_EQ(registerTestMail(TestMailRegistration::Full), S_OK); break;
-    case MailSetup::SimpleOnly: ASSERT_EQ(registerTestMail(TestMailRegistration::SimpleOnly), S_OK); break;
-    case MailSetup::WineNative: ASSERT_EQ(registerTestMail(TestMailRegistration::Removed), S_OK); break;
-    case MailSetup::NoClient:
-        ASSERT_EQ(registerTestMail(TestMailRegistration::Removed), S_OK);
-        RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kMailKey, nullptr);
-        break;
-    }
-}
+// Wine's own client is the default once the test mail system is removed; "no client" then
+// takes the default away too.
+enum Kind { TestMailSystem, WineNative, NoClient };
+const struct MailSetup { const char *name; TestMailRegistration registration; Kind kind; } kSetups[] = {
+    {"test mail, full", TestMailRegistration::Full, TestMailSystem},
+    {"test mail, Simple MAPI only", TestMailRegistration::SimpleOnly, TestMailSystem},
+    {"Wine's Native Mail Client", TestMailRegistration::Removed, WineNative},
+    {"no client", TestMailRegistration::Removed, NoClient}};
 
 void selectWindows(const char *version) {
-    for (const char *program : kPrograms) reportWindows(program, version);
+    for (const char *program : {"client_host.exe", "uxdsend.exe"}) reportWindows(program, version);
 }
 
 // The prefix as the Wine session leaves it, whatever the test did to it.
@@ -64,37 +53,31 @@ struct XdgEmail {
     }
     // The calls so far, waiting a little for one: winemapi starts xdg-email and does not wait.
     std::vector<std::string> calls(bool expectOne) const {
-        std::vector<std::string> lines = read();
-        for (int waited = 0; expectOne && lines.empty() && waited < 5000; waited += 50) Sleep(50), lines = read();
-        DeleteFileA(log.c_str());
-        return lines;
-    }
-    std::vector<std::string> read() const {
         std::vector<std::string> lines;
-        std::ifstream in(log);
-        for (std::string line; std::getline(in, line);) lines.push_back(line);
+        for (int waited = 0; lines.empty() && waited <= (expectOne ? 5000 : 0); waited += 50) {
+            if (waited) Sleep(50);
+            std::ifstream in(log);
+            for (std::string line; std::getline(in, line);) lines.push_back(line);
+        }
+        DeleteFileA(log.c_str());
         return lines;
     }
 };
 
 const char *const kPaths[] = {"names", "table", "block", "check-names", "address"};
 
-// What one cell must end with.
-struct Expected {
-    DWORD status = 0;
-    std::string delivered;            // the mail as the client saw it; empty: none
-    std::vector<std::string> boxes;   // texts the user was shown
-};
+// What one cell must end with: its exit, the mail as the client saw it ("": none), the texts shown.
+struct Expected { DWORD status; std::string delivered; std::vector<std::string> boxes; };
 
-const std::string kToAndCc = "to Ann Archer <ann@example.com>; cc Bob Carter <bob@example.com>";
 std::string mailTo(const std::string &to, const std::string &cc) {
     return "xdg-email [mailto:" + to + "?subject=Monthly%20report&cc=" + cc + "&bcc=&body=Attached.%20]";
 }
 
-Expected expectedOf(MailSetup setup, const std::string &windows, const std::string &path) {
-    if (setup == MailSetup::NoClient) return {UXD_E_MAIL_UNAVAILABLE, "", {}};
-    if (setup != MailSetup::WineNative)
-        return {0, kToAndCc + "; subject Monthly report; attachments a.txt, b.txt", {}};
+Expected expectedOf(Kind kind, const std::string &windows, const std::string &path) {
+    if (kind == NoClient) return {UXD_E_MAIL_UNAVAILABLE, "", {}};
+    if (kind == TestMailSystem)
+        return {0, describe({"Ann Archer <ann@example.com>", "Bob Carter <bob@example.com>", "Monthly report", "Attached. ",
+                             {"a.txt", "b.txt"}}), {}};
     // winemapi drops the attachments and makes a mailto: address of each recipient's address,
     // else of a name as typed; a recipient with neither (the block's carry the full test mail
     // system's entry identifiers only) is left out. It has no address book: from Windows 7 on
@@ -108,23 +91,10 @@ Expected expectedOf(MailSetup setup, const std::string &windows, const std::stri
     return noBook;
 }
 
-std::string describeSent(const std::vector<SentMail> &sent) {
-    if (sent.empty()) return "";
-    const SentMail &m = sent[0];
-    std::string text = "to " + m.to + "; cc " + m.cc + "; subject " + m.subject + "; attachments ";
-    for (size_t i = 0; i < m.attachments.size(); ++i) text += (i ? ", " : "") + m.attachments[i];
-    return sent.size() == 1 ? text : text + " (and " + std::to_string(sent.size() - 1) + " more)";
-}
-
-// The lines of the child's output that begin with "box: ".
+// The lines of the child's output that begin with "box: ", that beginning taken off.
 std::vector<std::string> boxesShown(const std::string &out) {
-    std::vector<std::string> boxes;
-    std::istringstream in(out);
-    for (std::string line; std::getline(in, line);) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (!line.rfind("box: ", 0)) boxes.push_back(line.substr(5));
-    }
-    return boxes;
+    const std::regex box("(^|\n)box: ([^\r\n]*)");
+    return {std::sregex_token_iterator(out.begin(), out.end(), box, 2), std::sregex_token_iterator()};
 }
 
 // The allocation sweeps of a test program, run against the client registered now: each
@@ -151,50 +121,45 @@ void writeFile(const std::string &path, const std::string &bytes) { std::ofstrea
 TEST(ClientMatrix, EverySetupOnEveryWindowsDeliversOrFailsAtOnce) {
     PrefixRestored restored;
     std::ostringstream table;
-    table << "setup | Windows | path | exit | seconds | delivered | boxes\n";
+    table << std::fixed << std::setprecision(2) << "setup | Windows | path | exit | seconds | delivered | boxes\n";
 
     // The block a host stored after a send where the names resolved.
     TestMail saving;
-    std::string block = saving.folder() + "options.bin";
-    ProgramRun saved = runProgram("client_host.exe", {"save", block}, saving.folder(), 60000);
+    ProgramRun saved = runProgram("client_host.exe", {"save", saving.folder()}, saving.folder(), 60000);
     ASSERT_EQ(saved.status, 0u) << saved.out << saved.err;
-    std::string blockBytes;
-    {
-        std::ifstream in(block, std::ios::binary);
-        blockBytes.assign(std::istreambuf_iterator<char>(in), {});
-    }
+    const std::string blockBytes = program_run::readAndDelete(saving.folder() + "options.bin");
     ASSERT_GT(blockBytes.size(), 74u);
 
     XdgEmail xdgEmail;
-    for (MailSetup setup : {MailSetup::Full, MailSetup::SimpleOnly, MailSetup::WineNative, MailSetup::NoClient}) {
-        ASSERT_NO_FATAL_FAILURE(registerSetup(setup));
+    for (const MailSetup &setup : kSetups) {
+        ASSERT_EQ(registerTestMail(setup.registration), S_OK) << setup.name;
+        if (setup.kind == NoClient) RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, "Software\\Clients\\Mail", nullptr);
         for (const char *windows : {"vista", "win7", "win10"}) {
             selectWindows(windows);
             for (const std::string path : kPaths) {
-                SCOPED_TRACE(std::string(nameOf(setup)) + ", " + windows + ", " + path);
+                SCOPED_TRACE(std::string(setup.name) + ", " + windows + ", " + path);
                 TestMail mail;
                 mail.set("address", "pick", "Ann Archer:1,Bob Carter:2");
                 writeFile(mail.folder() + "a.txt", "first part\r\n"), writeFile(mail.folder() + "b.txt", "second part\r\n");
                 writeFile(mail.folder() + "options.bin", blockBytes);
                 ProgramRun run = runProgram("client_host.exe", {path, mail.folder()}, mail.folder(), 30000);
-                const Expected want = expectedOf(setup, windows, path);
-                std::string delivered = describeSent(mail.sent());
-                std::vector<std::string> launched = xdgEmail.calls(setup == MailSetup::WineNative && want.status == 0);
-                if (setup == MailSetup::WineNative) delivered = launched.empty() ? "" : launched[0];
+                const Expected want = expectedOf(setup.kind, windows, path);
+                const std::vector<SentMail> sent = mail.sent();
+                std::string delivered = sent.empty() ? "" : describe(sent[0]) + (sent.size() > 1 ? " and more" : "");
+                std::vector<std::string> launched = xdgEmail.calls(setup.kind == WineNative && want.status == 0);
+                if (setup.kind == WineNative) delivered = launched.empty() ? "" : launched[0];
                 std::vector<std::string> boxes = boxesShown(run.out);
 
                 EXPECT_EQ(run.status, want.status) << run.out << run.err;
                 EXPECT_EQ(delivered, want.delivered) << run.out << run.err;
                 EXPECT_EQ(boxes, want.boxes) << run.out;
                 EXPECT_LE(launched.size(), 1u);
-                if (setup == MailSetup::NoClient) {
+                if (setup.kind == NoClient) {
                     EXPECT_LT(run.seconds, 10.0) << "no client is known at once";
                     EXPECT_NE(run.err.find("UXDInitialize failed with code 7"), std::string::npos) << run.err;
                 }
-                char seconds[16];
-                snprintf(seconds, sizeof seconds, "%.2f", run.seconds);
-                table << nameOf(setup) << " | " << windows << " | " << path << " | " << long(run.status) << " | "
-                      << seconds << " | " << (delivered.empty() ? "-" : delivered) << " | ";
+                table << setup.name << " | " << windows << " | " << path << " | " << long(run.status) << " | "
+                      << run.seconds << " | " << (delivered.empty() ? "-" : delivered) << " | ";
                 for (const std::string &box : boxes) table << "\"" << box << "\" ";
                 table << "\n";
             }
@@ -203,12 +168,12 @@ TEST(ClientMatrix, EverySetupOnEveryWindowsDeliversOrFailsAtOnce) {
             writeFile(mail.folder() + "a.txt", "first part\r\n");
             ProgramRun check = runUxdsend({"check", "--name", "Ann Archer"}, mail.folder());
             ProgramRun send = runUxdsend({"send", "--to", "Ann Archer", "--subject", "Check", "a.txt"}, mail.folder());
-            xdgEmail.calls(setup == MailSetup::WineNative);
-            EXPECT_EQ(check.status, send.status) << nameOf(setup) << ", " << windows << "\n" << check.out << send.err;
-            table << nameOf(setup) << " | " << windows << " | uxdsend check / send | " << long(check.status) << " / "
+            xdgEmail.calls(setup.kind == WineNative);
+            EXPECT_EQ(check.status, send.status) << setup.name << ", " << windows << "\n" << check.out << send.err;
+            table << setup.name << " | " << windows << " | uxdsend check / send | " << long(check.status) << " / "
                   << long(send.status) << " | | |\n";
         }
-        if (setup == MailSetup::SimpleOnly) {  // Windows 7 for the first and the last, Vista for the other
+        if (setup.registration == TestMailRegistration::SimpleOnly) {  // Windows 7 for the first and the last, Vista for the other
             sweepAgainstThisClient("jobs_tests.exe", "Sweep.*", table);
             sweepAgainstThisClient("jobs_tests_vista.exe", "Sweep.*", table);
             sweepAgainstThisClient("dialog_tests.exe", "*EachFailingAllocation*", table);

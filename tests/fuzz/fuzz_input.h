@@ -17,9 +17,7 @@ __attribute__((format(printf, 2, 3))) inline void check(bool ok, const char *why
     if (ok) return;
     std::va_list args;
     va_start(args, why);
-    std::fputs("fuzz invariant broken: ", stderr);
-    std::vfprintf(stderr, why, args);
-    std::fputc('\n', stderr);
+    std::fputs("fuzz invariant broken: ", stderr), std::vfprintf(stderr, why, args), std::fputc('\n', stderr);
     va_end(args);
     std::abort();
 }
@@ -33,9 +31,8 @@ public:
     template <class T>
     T take() {
         T value = 0;
-        std::size_t n = sizeof value < size_ - at_ ? sizeof value : size_ - at_;
-        std::memcpy(&value, data_ + at_, n);  // little-endian hosts only, as the targets are
-        at_ += n;
+        const std::string bytes = takeBytes(sizeof value);
+        std::memcpy(&value, bytes.data(), bytes.size());  // little-endian hosts only, as the targets are
         return value;
     }
 
@@ -50,8 +47,7 @@ public:
 
 private:
     const uint8_t *data_;
-    std::size_t size_;
-    std::size_t at_ = 0;
+    std::size_t size_, at_ = 0;
 };
 
 }  // namespace uxd_fuzz

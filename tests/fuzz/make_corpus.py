@@ -2,7 +2,7 @@
 """Writes the seed corpora of the fuzz targets into corpus/NAME beside this script (run from
 anywhere): for options, the reference flat blocks packed here field by field (independently
 of the C++ code) plus a double-byte one; for allocation_failure, records in
-the input format of fuzz_options.h; for recipient_text, texts with capacities."""
+the input format of allocation_failure_fuzzer.cpp; for recipient_text, texts with capacities."""
 import os
 import struct
 
@@ -82,7 +82,7 @@ def blocks():
     yield "double_byte_wide_144", dbcs
 
 
-# ---- records in the input format of fuzz_options.h ----
+# ---- records in the input format of allocation_failure_fuzzer.cpp ----
 
 def text(s):
     if s is None:

@@ -18,8 +18,6 @@ using uxd_fuzz::check;
 
 namespace {
 
-constexpr std::size_t kFlatSizeAt = offsetof(MAPIDestinationOptions, flatSize);
-
 // Reads a block and then every byte the view designates, so that ASan checks those too.
 bool readAndTouch(const void *block, TextWidth width, FlatBlockView &view) {
     if (readFlatBlock(block, width, &view) != UXD_SUCCESS) return false;
@@ -42,7 +40,7 @@ void convert(UXDResult (*f)(const Source *, Result **, uint16_t *), const unsign
     UXDResult r = f(reinterpret_cast<const Source *>(block), &result, &size);
     if (!ok) return check(r == UXD_E_INVALID_ARGUMENT && !result, "a conversion took a block it must refuse");
     check(r == UXD_SUCCESS && result, "a conversion failed on a valid block");
-    check(size == readField<uint16_t>(result, kFlatSizeAt), "the size out-value is not the flatSize");
+    check(size == readField<uint16_t>(result, kFlatSizeField), "the size out-value is not the flatSize");
     FlatBlockView view;
     check(readAndTouch(result, resultWidth, view), "a conversion result does not read back");
     uxd::releaseOptionsRecord(result);
@@ -53,14 +51,14 @@ void convert(UXDResult (*f)(const Source *, Result **, uint16_t *), const unsign
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     codepage_standin::use(size && (data[0] & 1) ? codepage_standin::CodePage::ToyDoubleByte
                                                 : codepage_standin::CodePage::Latin1);
-    uint16_t flatSize = size >= kFlatSizeAt + 2 ? readField<uint16_t>(data, kFlatSizeAt) : 0;
+    uint16_t flatSize = size >= kFlatSizeField + 2 ? readField<uint16_t>(data, kFlatSizeField) : 0;
     if (flatSize == 0) flatSize = uint16_t(std::clamp<std::size_t>(size, 1, kMaxFlatSize));
     // The header fields up to flatSize are read before flatSize is known to be big enough.
     const std::size_t length = std::max<std::size_t>(flatSize, UXD_OPTIONS_SIZE);
     std::unique_ptr<unsigned char[]> block(new unsigned char[length]());
     std::memcpy(block.get(), data, std::min(size, length));
-    writeField<uint16_t>(block.get(), 0, UXD_OPTIONS_SIZE);
-    writeField<uint16_t>(block.get(), kFlatSizeAt, flatSize);
+    writeField<uint16_t>(block.get(), kStructSizeField, UXD_OPTIONS_SIZE);
+    writeField<uint16_t>(block.get(), kFlatSizeField, flatSize);
 
     const long before = allocation_fault::outstanding();
     FlatBlockView ansi, wide;

@@ -2,6 +2,7 @@
 // the input picks. A joined text that held a cut name would be resolved as somebody else.
 // Input: a 16-bit capacity choice, a byte choosing where the parser's caller stops, a flags
 // byte (bit 0: a null name between the names), then the text.
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -19,24 +20,17 @@ using Names = std::vector<std::string>;
 // empty pieces dropped. Written here independently of the parser.
 Names expectedNames(const std::string &text) {
     Names names;
-    std::size_t start = 0;
-    while (start <= text.size()) {
-        std::size_t end = text.find(';', start);
-        if (end == std::string::npos) end = text.size();
-        std::size_t first = text.find_first_not_of(' ', start);
-        if (first != std::string::npos && first < end) {
-            std::size_t last = text.find_last_not_of(' ', end - 1);
-            names.push_back(text.substr(first, last + 1 - first));
-        }
-        start = end + 1;
+    std::istringstream pieces(text);
+    for (std::string piece; std::getline(pieces, piece, ';');) {
+        const std::size_t first = piece.find_first_not_of(' ');
+        if (first != std::string::npos) names.push_back(piece.substr(first, piece.find_last_not_of(' ') + 1 - first));
     }
     return names;
 }
 
 // Parses a copy of `text`; with `stopAfter` < the count the caller stops after that many.
 Names parse(const std::string &text, std::size_t stopAfter, bool &finished) {
-    std::vector<char> copy(text.begin(), text.end());
-    copy.push_back('\0');
+    std::vector<char> copy(text.c_str(), text.c_str() + text.size() + 1);
     Names names;
     finished = forEachRecipientName(copy.data(), [&](const char *name) {
         names.push_back(name);

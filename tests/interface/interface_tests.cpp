@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -56,7 +57,7 @@ protected:
     long blocks = allocation_fault::outstanding();
 };
 
-TEST_F(Module, OneSessionForAllUsesAndAStrayTerminateLeavesNoDebt) {
+TEST_F(Module, OneSessionForAllUsesAStrayTerminateLeavesNoDebtAndARefusedStartCounts) {
     EXPECT_EQ(UXDTerminate(), UXD_SUCCESS) << "UXDTerminate without UXDInitialize";
     ASSERT_EQ(UXDInitialize(0), UXD_SUCCESS);
     EXPECT_EQ(UXDInitialize(0), UXD_SUCCESS);
@@ -66,13 +67,10 @@ TEST_F(Module, OneSessionForAllUsesAndAStrayTerminateLeavesNoDebt) {
     EXPECT_EQ(rmCalls.terms, 0) << "one use is still open";
     EXPECT_EQ(UXDTerminate(), UXD_SUCCESS);
     EXPECT_EQ(rmCalls.terms, 1) << "the last use closes the session";
-}
-
-TEST_F(Module, MailSettingOffGivesSevenAndLaterCallsOnlyCount) {
-    WriteProfileStringA("Mail", "MAPI", "0");
+    WriteProfileStringA("Mail", "MAPI", "0");  // mail off: 7, and later calls only count
     EXPECT_EQ(UXDInitialize(0), UXD_E_MAIL_UNAVAILABLE);
     EXPECT_EQ(UXDInitialize(0), UXD_SUCCESS) << "the failed call counted as a use";
-    EXPECT_EQ(rmCalls.inits, 0) << "and neither call opened a session";
+    EXPECT_EQ(rmCalls.inits, 1) << "and neither call opened a session";
 }
 
 // The client the stub would hand calls to, set up per user (read before the machine's) and
@@ -82,17 +80,16 @@ struct ProbeClient {
     std::string key = std::string(kMail) + "\\" + kName;
     explicit ProbeClient(bool withKey) {
         RegSetKeyValueA(HKEY_CURRENT_USER, kMail, nullptr, REG_SZ, kName, DWORD(strlen(kName) + 1));
-        if (withKey) RegCreateKeyA(HKEY_CURRENT_USER, key.c_str(), &made);
+        HKEY made;
+        if (withKey && RegCreateKeyA(HKEY_CURRENT_USER, key.c_str(), &made) == ERROR_SUCCESS) RegCloseKey(made);
     }
     ~ProbeClient() {
-        if (made) RegCloseKey(made);
         RegDeleteTreeA(HKEY_CURRENT_USER, key.c_str()), RegDeleteKeyA(HKEY_CURRENT_USER, key.c_str());
         RegDeleteKeyValueA(HKEY_CURRENT_USER, kMail, nullptr);
     }
     void text(const char *name, const std::string &value, DWORD type = REG_SZ) const {
         RegSetKeyValueA(HKEY_CURRENT_USER, key.c_str(), name, type, value.c_str(), DWORD(value.size() + 1));
     }
-    HKEY made = nullptr;
 };
 
 // With no client to hand calls to, MAPI32.DLL answers the first mail call with a modal box:
@@ -104,19 +101,10 @@ TEST_F(Module, StartsOnlyWhereMAPI32HasAMailClientToHandCallsTo) {
     std::string i386(0x200, '\0');  // a DOS stub, "PE\0\0" and an i386 file header
     i386[0] = 'M', i386[1] = 'Z', i386[0x3C] = 0x40, i386[0x40] = 'P', i386[0x41] = 'E', i386[0x44] = 0x4C, i386[0x45] = 0x01;
     const std::string i386Path = std::string(self32) + ".i386.dll";
-    for (auto [path, bytes] : {std::pair{notImage, std::string("not a DLL")}, std::pair{i386Path, i386}}) {
-        FILE *file = fopen(path.c_str(), "wb");
-        ASSERT_TRUE(file);
-        fwrite(bytes.data(), 1, bytes.size(), file), fclose(file);
-    }
-    const DWORD number = 1;
-    const struct {
-        const char *registered;
-        bool key;
-        std::vector<std::pair<const char *, std::string>> values;
-        bool available;
-        DWORD type = REG_SZ;
-    } cases[] = {
+    for (auto [path, bytes] : {std::pair{notImage, std::string("not a DLL")}, std::pair{i386Path, i386}})
+        ASSERT_TRUE((std::ofstream(path, std::ios::binary) << bytes).good()) << path;
+    using Values = std::vector<std::pair<const char *, std::string>>;
+    const struct { const char *registered; bool key; Values values; bool available; DWORD type = REG_SZ; } cases[] = {
         // The office suite's shape: a bare name the search may not find, and an installer component.
         {"office suite", true, {{"DLLPath", "MAPI32.dll"}, {"MSIComponentID", "{1D2A7E5D-A6B1-4CE4-9B62-54C61B19C34C}"}}, true},
         {"installer component only", true, {{"MSIComponentID", "{1D2A7E5D-A6B1-4CE4-9B62-54C61B19C34C}"}}, true},
@@ -130,29 +118,20 @@ TEST_F(Module, StartsOnlyWhereMAPI32HasAMailClientToHandCallsTo) {
         {"32-bit DLL", true, {{"DLLPath", i386Path}, {"DLLPathEx", i386Path}}, false},
         {"expanded to a missing DLL", true, {{"DLLPath", "%SystemRoot%\\nowhere\\client.dll"}}, false, REG_EXPAND_SZ},
         {"too long", true, {{"DLLPath", "C:\\" + std::string(2000, 'x') + ".dll"}}, false},
-        {"no DLL named", true, {}, false},
-        {"no key of its own", false, {}, false},
-    };
+        {"a DLLPath that is no text", true, {{"DLLPath", "1"}}, false, REG_DWORD},  // as text: a bare name
+        {"no DLL named", true, {}, false}, {"no key of its own", false, {}, false}};
     for (const auto &c : cases) {
         SCOPED_TRACE(c.registered);
-        {
-            ProbeClient client(c.key);
-            for (const auto &[name, value] : c.values) client.text(name, value, c.type);
-            MailClientRegistration read;
-            readMailClientRegistration(read);
-            EXPECT_TRUE(read.perUser);
-            EXPECT_EQ(mailClientAvailable(read), c.available);
-            EXPECT_EQ(UXDInitialize(0), c.available ? UXD_SUCCESS : UXD_E_MAIL_UNAVAILABLE);
-            EXPECT_EQ(rmCalls.inits, c.available ? 1 : 0) << "a refused start opens nothing";
-            EXPECT_STREQ(UXDGetErrorText(nullptr), "") << "code 7 carries no text";
-            UXDTerminate(), rmCalls = {};
-        }
-    }
-    {
-        ProbeClient client(true);
-        RegSetKeyValueA(HKEY_CURRENT_USER, client.key.c_str(), "DLLPath", REG_DWORD, &number, sizeof number);
-        EXPECT_EQ(UXDInitialize(0), UXD_E_MAIL_UNAVAILABLE) << "a DLLPath that is no text";
-        UXDTerminate();
+        ProbeClient client(c.key);
+        for (const auto &[name, value] : c.values) client.text(name, value, c.type);
+        MailClientRegistration read;
+        readMailClientRegistration(read);
+        EXPECT_TRUE(read.perUser);
+        EXPECT_EQ(mailClientAvailable(read), c.available);
+        EXPECT_EQ(UXDInitialize(0), c.available ? UXD_SUCCESS : UXD_E_MAIL_UNAVAILABLE);
+        EXPECT_EQ(rmCalls.inits, c.available ? 1 : 0) << "a refused start opens nothing";
+        EXPECT_STREQ(UXDGetErrorText(nullptr), "") << "code 7 carries no text";
+        UXDTerminate(), rmCalls = {};
     }
     EXPECT_EQ(UXDInitialize(0), UXD_SUCCESS) << "the machine's client once the user's is gone";
     DeleteFileA(notImage.c_str()), DeleteFileA(i386Path.c_str());
@@ -181,8 +160,7 @@ TEST_F(Module, HasTheHostsByteLayoutAndCutsLongTexts) {
     const struct { uint32_t language; std::string name, description; } cases[] = {
         {0x0409, "MAPI", "MAPI exports the report in the specified format as an e-mail attachment."
                          "  Note: for this format to work, you must have a mail client installed."},
-        {0x0600, repeated("0123456789", 255), repeated("abcdefghij", 1020)},
-    };
+        {0x0600, repeated("0123456789", 255), repeated("abcdefghij", 1020)}};
     ASSERT_EQ(UXDInitialize(0), UXD_SUCCESS);
     for (const auto &c : cases) {
         SCOPED_TRACE(testing::Message() << "language 0x" << std::hex << c.language);

@@ -1,8 +1,6 @@
 // The export job as the host's record makes it and as hosts see it: the fields read by the
 // record's size, its virtual table, its error recording and MAPI result reporting (with the
 // real message box), and releasing option records.
-#include <memory>
-
 #include "iat_hook.h"
 #include "job_fixture.h"
 #include "message_box.h"
@@ -14,19 +12,13 @@ using JobConstruction = JobTest;
 using Job = uxd::unique_job;
 
 TEST_F(JobConstruction, RecordSizeDecidesWhichFieldsAreRead) {
-    const struct {
-        uint16_t structSize;
-        uint32_t allowLogonUI, language, expectedFlags, expectedLanguage;
-    } cases[] = {
+    const struct { uint16_t structSize; uint32_t allowLogonUI, language, expectedFlags, expectedLanguage; } cases[] = {
         {56, 1, 0x0407, 0, 0x400},        // neither field is there
-        {60, 1, 0x0407, 1, 0x400},        // logon dialog allowed, no language yet
-        {60, 0, 0x0407, 0, 0x400},
-        {64, 0xFFFF, 0x0C07, 1, 0x0C07},  // any nonzero value allows the dialog
-    };
+        {60, 1, 0x0407, 1, 0x400}, {60, 0, 0x0407, 0, 0x400},  // logon dialog allowed or not, no language yet
+        {64, 0xFFFF, 0x0C07, 1, 0x0C07}};                        // any nonzero value allows the dialog
     for (const auto &c : cases) {
         HostExport host(c.structSize);
-        host.record.allowLogonUI = c.allowLogonUI;
-        host.record.language = c.language;
+        host.record.allowLogonUI = c.allowLogonUI, host.record.language = c.language;
         Job job(new MAPIDestination(nullptr, host.with({})));
         EXPECT_EQ(job->logonFlags, c.expectedFlags) << "structSize " << c.structSize;
         EXPECT_EQ(job->language, c.expectedLanguage) << "structSize " << c.structSize;
@@ -152,21 +144,11 @@ TEST_F(JobOperations, VirtualTableHasTheDocumentedSlots) {
 }
 
 // The fixture's teardown checks that the seam's block count returns to where it was.
-using FreeDestinationOptions = JobTest;
-
-static MAPIDestinationOptions *newOptions(uint16_t structSize, const char *to) {
+TEST_F(JobConstruction, FreeingAnOlderLayoutFreesOnlyTheRecord) {
     auto *options = static_cast<MAPIDestinationOptions *>(allocateZeroed(1, sizeof(MAPIDestinationOptions)));
-    options->structSize = structSize;
-    options->toNames = duplicateText(to);
-    options->nRecipients = 2;
-    options->recipients = static_cast<UXDRecipDesc *>(allocateZeroed(2, sizeof(UXDRecipDesc)));
-    return options;
-}
-
-TEST_F(FreeDestinationOptions, OlderLayoutFreesOnlyTheRecord) {
-    MAPIDestinationOptions *options = newOptions(52, "Ann");
-    char *to = options->toNames;
-    UXDRecipDesc *entries = options->recipients;
+    char *to = options->toNames = duplicateText("Ann");
+    UXDRecipDesc *entries = options->recipients = static_cast<UXDRecipDesc *>(allocateZeroed(2, sizeof(UXDRecipDesc)));
+    options->structSize = 52, options->nRecipients = 2;
     EXPECT_EQ(UXDFreeDestinationOptions(0, options), 0);
     EXPECT_EQ(allocation_fault::outstanding(), blocksBefore + 2) << "the record block alone";
     EXPECT_STREQ(to, "Ann") << "its strings are not the module's to release";

@@ -17,8 +17,7 @@ protected:
         MailTest::SetUp();
         ASSERT_TRUE(hook.installed()) << "expected this program to import SetCursor";
         realSetCursor = reinterpret_cast<decltype(realSetCursor)>(hook.original());
-        options.structSize = 70;
-        options.toNames = const_cast<char *>("Ann Archer; bob");  // two names to resolve
+        options.structSize = 70, options.toNames = const_cast<char *>("Ann Archer; bob");  // two names to resolve
     }
     // The cursors that `call` set, starting from the arrow; the arrow must be back after it.
     template <class Call>
@@ -29,21 +28,18 @@ protected:
         EXPECT_EQ(GetCursor(), arrow) << "the previous cursor is put back";
         return cursorsSet;
     }
-    UXDResult sendNoFiles() {
-        UXDExportRequest request = {};
-        return UXDExportToDestination(ready.get(), &request);
-    }
     IatHook hook{GetModuleHandleA(nullptr), "user32.dll", "SetCursor", reinterpret_cast<void *>(&recordSetCursor)};
     HCURSOR arrow = LoadCursorA(nullptr, IDC_ARROW), wait = LoadCursorA(nullptr, IDC_WAIT);
     const std::vector<HCURSOR> once = {wait, arrow}, none = {};
     MAPIDestinationOptions options = {};
+    UXDExportRequest noFiles = {};
 };
 }  // namespace
 
 TEST_F(WaitCursorShown, OnceForAllOfEachCallsWork) {
     EXPECT_EQ(cursorsOf([&] { ASSERT_EQ(setUpJob(&options), UXD_SUCCESS); }), once)
         << "UXDInitExportDestination, silently: loading the mail system, logging on, resolving";
-    EXPECT_EQ(cursorsOf([&] { ASSERT_EQ(sendNoFiles(), UXD_SUCCESS); }), once) << "UXDExportToDestination";
+    EXPECT_EQ(cursorsOf([&] { ASSERT_EQ(UXDExportToDestination(ready.get(), &noFiles), UXD_SUCCESS); }), once) << "UXDExportToDestination";
     void *block = nullptr;
     uint16_t size = 0;
     EXPECT_EQ(cursorsOf([&] { ASSERT_EQ(UXDEncodeDestinationOptions(ready.get(), &block, &size), UXD_SUCCESS); }), once)
@@ -64,5 +60,5 @@ TEST_F(WaitCursorShown, PutBackOnceWhenACallFailsHalfWay) {
     options.toNames = const_cast<char *>("Ann Archer");
     ASSERT_EQ(setUpJob(&options), UXD_SUCCESS);
     mail->set("results", "MAPISendMail", "2");
-    EXPECT_EQ(cursorsOf([&] { EXPECT_EQ(sendNoFiles(), UXD_E_FAILURE); }), once) << "export, sending";
+    EXPECT_EQ(cursorsOf([&] { EXPECT_EQ(UXDExportToDestination(ready.get(), &noFiles), UXD_E_FAILURE); }), once) << "export, sending";
 }

@@ -6,38 +6,30 @@
 using namespace uxd;
 
 using SimpleMapiBinding = MailTest;
+using Words = std::vector<std::string>;
 
 TEST_F(SimpleMapiBinding, LogonIsRetriedOnceOnlyAfterALoginFailure) {
-    const struct {
-        uint32_t allowLogonUI;
-        const char *script;
-        UXDResult code;
-        const char *text;
-        std::vector<std::string> flags;  // of each MAPILogon call
-    } cases[] = {
+    const struct { uint32_t allowLogonUI; const char *script; UXDResult code; const char *text; Words logonFlags; } cases[] = {
         {1, "3,0", UXD_SUCCESS, "", {"flags=0x0", "flags=0x1"}},  // retried with the dialog allowed
         {0, "3,0", UXD_SUCCESS, "", {"flags=0x0", "flags=0x0"}},  // retried identically without it
         {0, "3,3", UXD_E_FAILURE, "MAPI services not installed or not configured", {"flags=0x0", "flags=0x0"}},
         {1, "1", UXD_E_CANCELLED, "", {"flags=0x0"}},  // a cancel is not retried
         {1, "3,2", UXD_E_FAILURE, "Error 2 returned by function <MAPILogon>.", {"flags=0x0", "flags=0x1"}},
-        {1, "0", UXD_SUCCESS, "", {"flags=0x0"}},
-    };
+        {1, "0", UXD_SUCCESS, "", {"flags=0x0"}}};
     for (const auto &c : cases) {
         SCOPED_TRACE(std::string("results ") + c.script + ", allowLogonUI " + std::to_string(c.allowLogonUI));
-        mail.reset();  // the old script goes before the new one is written
-        mail = std::make_unique<TestMail>();
+        mail.reset(), mail = std::make_unique<TestMail>();  // the old script goes before the new one is written
         mail->set("results", "MAPILogon", c.script);
         makeJob(c.allowLogonUI);
         EXPECT_EQ(bindSimpleMapi(*job), c.code);
         EXPECT_STREQ(UXDGetErrorText(job.get()), c.text);
         std::vector<std::string> logons = mail->calls("MAPILogon");
-        ASSERT_EQ(logons.size(), c.flags.size());
+        ASSERT_EQ(logons.size(), c.logonFlags.size());
         for (size_t i = 0; i < logons.size(); ++i)  // no parent window; empty texts go as empty strings
-            EXPECT_NE(logons[i].find("ulUIParam=0x0 profile=\"\" password=\"\" " + c.flags[i]), std::string::npos)
+            EXPECT_NE(logons[i].find("ulUIParam=0x0 profile=\"\" password=\"\" " + c.logonFlags[i]), std::string::npos)
                 << logons[i];
-        if (logons.size() == 2) {  // the retry repeats every argument but, perhaps, the flags
-            EXPECT_EQ(logons[0].substr(0, logons[0].find(" flags=")), logons[1].substr(0, logons[1].find(" flags=")));
-        }
+        for (size_t i = 1; i < logons.size(); ++i)  // the retry repeats every argument but, perhaps, the flags
+            EXPECT_EQ(logons[0].substr(0, logons[0].find(" flags=")), logons[i].substr(0, logons[i].find(" flags=")));
         job.reset();
     }
 }

@@ -24,14 +24,13 @@ FARPROC WINAPI spyLookup(HMODULE module, LPCSTR name) {
 }
 }  // namespace
 
-LoaderSpy::LoaderSpy() {
+LoaderSpy::LoaderSpy()
+    : load(GetModuleHandleA(nullptr), "kernel32.dll", "LoadLibraryA", (void *)&spyLoad),
+      lookup(GetModuleHandleA(nullptr), "kernel32.dll", "GetProcAddress", (void *)&spyLookup) {
     lookups.clear(), missing.clear(), failMapiLoad = false;
-    HMODULE self = GetModuleHandleA(nullptr);
-    load = std::make_unique<IatHook>(self, "kernel32.dll", "LoadLibraryA", (void *)&spyLoad);
-    lookup = std::make_unique<IatHook>(self, "kernel32.dll", "GetProcAddress", (void *)&spyLookup);
-    EXPECT_TRUE(load->installed() && lookup->installed()) << "the program imports both";
-    realLoad = reinterpret_cast<decltype(realLoad)>(load->original());
-    realLookup = reinterpret_cast<decltype(realLookup)>(lookup->original());
+    EXPECT_TRUE(load.installed() && lookup.installed()) << "the program imports both";
+    realLoad = reinterpret_cast<decltype(realLoad)>(load.original());
+    realLookup = reinterpret_cast<decltype(realLookup)>(lookup.original());
 }
 
 void MailTest::SetUp() {
@@ -43,8 +42,7 @@ void MailTest::SetUp() {
 }
 
 void MailTest::makeJob(uint32_t allowLogonUI) {
-    host.record.allowLogonUI = allowLogonUI;
-    host.record.language = 0x0409;
+    host.record.allowLogonUI = allowLogonUI, host.record.language = 0x0409;
     job.reset(new MAPIDestination(reinterpret_cast<HWND>(0x1234567890ull), host.with({})));
     ASSERT_EQ(job->allocateTextBuffers(), UXD_SUCCESS);
 }

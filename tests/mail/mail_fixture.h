@@ -18,7 +18,7 @@ struct LoaderSpy {
     inline static UINT errorModeAtLoad;
     inline static HCURSOR cursorAtLoad;
     LoaderSpy();
-    std::unique_ptr<IatHook> load, lookup;
+    IatHook load, lookup;
 };
 
 class MailTest : public JobTest {

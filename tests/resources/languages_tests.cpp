@@ -1,8 +1,7 @@
 // The resource libraries as a user of each language meets them: every text translated with
 // its placeholders kept, the catalogue in the language, and the Send Mail dialog drawn on
-// Wine's display with no label cut off (a picture of each is left in the bin folder).
-// Runs twice: in an English process (code page 1252), and as languages_tests_ja in a Japanese
-// one (code page 932) for the Japanese cases.
+// Wine's display with no label cut off (a picture of each is left in the bin folder). The
+// Japanese cases run in a process of their own with code page 932 (languages_tests_ja).
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -21,20 +20,14 @@
 
 namespace {
 
-struct Language {
-    LANGID id;
-    const char *library;  // the file that must serve it
-    const wchar_t *caption;
-};
+// library: the file that must serve it; caption: its dialog's (null: shown for another sort order)
+struct Language { LANGID id; const char *library; const wchar_t *caption; };
 
 const Language kEuropean[] = {
-    {0x0407, "pelmo0407.dll", L"E-Mail senden"},     {0x040C, "pelmo040C.dll", L"Envoyer un message"},
-    {0x040A, "pelmo040A.dll", L"Enviar correo"},     {0x0C0A, "pelmo040A.dll", L"Enviar correo"},
-    {0x080A, "pelmo040A.dll", L"Enviar correo"},     {0x0410, "pelmo0410.dll", L"Invia messaggio"},
-};
+    {0x0407, "pelmo0407.dll", L"E-Mail senden"}, {0x040C, "pelmo040C.dll", L"Envoyer un message"},
+    {0x040A, "pelmo040A.dll", L"Enviar correo"}, {0x0C0A, "pelmo040A.dll", nullptr},
+    {0x080A, "pelmo040A.dll", nullptr},          {0x0410, "pelmo0410.dll", L"Invia messaggio"}};
 const Language kJapanese = {0x0411, "pelmo0411.dll", L"\u30E1\u30FC\u30EB\u306E\u9001\u4FE1"};  // メールの送信
-
-const UINT kFirstText = IDS_DESTINATION_NAME, kLastText = IDS_DESTINATION_DESCRIPTION;
 
 std::wstring loadWide(HMODULE module, UINT id) {
     const wchar_t *text = nullptr;
@@ -52,11 +45,9 @@ std::string inPage(const std::wstring &text, UINT page = CP_UTF8) {
 
 // "%s", "%u", ... in the order the text uses them: a translation must keep them as they were.
 std::vector<std::string> placeholders(const std::wstring &text) {
-    std::string utf8 = inPage(text);
-    std::regex conversion("%[-+ #0-9.]*[a-zA-Z%]");
-    std::vector<std::string> found;
-    for (std::sregex_iterator at(utf8.begin(), utf8.end(), conversion), end; at != end; ++at) found.push_back(at->str());
-    return found;
+    const std::string utf8 = inPage(text);
+    const std::regex conversion("%[-+ #0-9.]*[a-zA-Z%]");
+    return {std::sregex_token_iterator(utf8.begin(), utf8.end(), conversion), std::sregex_token_iterator()};
 }
 
 // A library of the bin folder, by default only for its resources.
@@ -64,65 +55,22 @@ struct DataFile {
     explicit DataFile(const char *name, DWORD flags = LOAD_LIBRARY_AS_DATAFILE)
         : module(LoadLibraryExA(binFile(name).c_str(), nullptr, flags)) {}
     ~DataFile() { if (module) FreeLibrary(module); }
-    explicit operator bool() const { return module; }
     HMODULE module;
 };
 
-void checkTranslation(const Language &language) {
-    SCOPED_TRACE(language.library);
-    DataFile library(language.library);
-    ASSERT_TRUE(library.module) << "cannot open " << language.library;
-    for (UINT id = kFirstText; id <= kLastText; ++id) {
-        std::wstring english = loadWide(GetModuleHandleW(nullptr), id), text = loadWide(library.module, id);
-        EXPECT_FALSE(text.empty()) << "text " << id << " is missing";
-        EXPECT_EQ(placeholders(text), placeholders(english)) << "text " << id << ": \"" << inPage(text) << "\"";
-        if (id != IDS_DESTINATION_NAME) {
-            EXPECT_NE(text, english) << "text " << id << " is not translated";
-        }
-    }
-}
-
 // The catalogue through the plug-in, as a host asks for it.
-class Catalogue {
-public:
-    Catalogue() { started = dll_ && proc<UXDInitializeProc>("UXDInitialize")(0) == UXD_SUCCESS; }
+struct Catalogue {
+    Catalogue() { started = dll.module && proc<UXDInitializeProc>("UXDInitialize")(0) == UXD_SUCCESS; }
     ~Catalogue() { if (started) proc<UXDTerminateProc>("UXDTerminate")(); }
+    template <class F> F proc(const char *name) const {
+        return reinterpret_cast<F>(reinterpret_cast<void *>(GetProcAddress(dll.module, name)));
+    }
     std::string description(uint32_t language) const {
         UXDDestinationCatalogue *catalogue = proc<UXDGetExportDestinationsExProc>("UXDGetExportDestinationsEx")(language);
         return catalogue && catalogue->entryCount == 1 ? catalogue->entries[0]->description : "(no catalogue)";
     }
+    DataFile dll{"uxdmapi.dll", LOAD_WITH_ALTERED_SEARCH_PATH};
     bool started = false;
-
-private:
-    template <class F> F proc(const char *name) const {
-        return reinterpret_cast<F>(reinterpret_cast<void *>(GetProcAddress(dll_.module, name)));
-    }
-    DataFile dll_{"uxdmapi.dll", LOAD_WITH_ALTERED_SEARCH_PATH};
-};
-
-void checkCatalogue(const Catalogue &catalogue, const Language &language) {
-    DataFile library(language.library);
-    ASSERT_TRUE(library.module) << language.library;
-    EXPECT_EQ(catalogue.description(language.id), inPage(loadWide(library.module, IDS_DESTINATION_DESCRIPTION), CP_ACP))
-        << "language 0x" << std::hex << language.id << " from " << language.library;
-}
-
-// The dialog of a language, shown without a job: only its template is looked at.
-class ShownDialog {
-public:
-    explicit ShownDialog(LANGID language) : session_(RMInitResMgrSession(GetModuleHandleW(nullptr), 0, L"pelmo%L.%X", 1)) {
-        HINSTANCE from = RMGetResDLLInstance(session_, language, nullptr);
-        window = CreateDialogParamW(from, L"MAPI_SPOOLER", nullptr, [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; }, 0);
-        if (window) ShowWindow(window, SW_SHOW), UpdateWindow(window);
-    }
-    ~ShownDialog() {
-        if (window) DestroyWindow(window);
-        RMTermResMgrSession(session_);
-    }
-    HWND window = nullptr;
-
-private:
-    RMSESSION session_;
 };
 
 std::wstring windowText(HWND window) {
@@ -130,9 +78,6 @@ std::wstring windowText(HWND window) {
     GetWindowTextW(window, text, 256);
     return text;
 }
-
-// Room a push button leaves around its text: the 3-D edge and the focus rectangle on each side.
-int buttonMargin() { return 2 * (GetSystemMetrics(SM_CXEDGE) + 2); }
 
 // Every label and button text drawn in the control's own font must fit its control on one
 // line; each accelerator letter is used once.
@@ -155,16 +100,16 @@ void checkLabelsFit(HWND dialog) {
         EXPECT_EQ(std::count(glyphs.begin(), glyphs.end(), WORD(0xFFFF)), 0)
             << "\"" << inPage(text) << "\" has characters that its font cannot draw";
         GetClientRect(control, &room);
-        int margin = lstrcmpiW(kind, L"Button") ? 0 : buttonMargin();
+        // A push button leaves the 3-D edge and the focus rectangle on each side of its text.
+        int margin = lstrcmpiW(kind, L"Button") ? 0 : 2 * (GetSystemMetrics(SM_CXEDGE) + 2);
         EXPECT_LE(needed.right + margin, room.right) << "\"" << inPage(text) << "\" is cut off: it needs "
                                                      << needed.right + margin << " pixels, its " << inPage(kind)
                                                      << " has " << room.right;
         EXPECT_LE(needed.bottom, room.bottom) << "\"" << inPage(text) << "\" is cut off at the bottom";
         size_t amp = text.find(L'&');
-        if (amp != std::wstring::npos && amp + 1 < text.size()) {
-            EXPECT_TRUE(accelerators.insert(static_cast<wchar_t>(std::towupper(text[amp + 1]))).second)
-                << "accelerator of \"" << inPage(text) << "\" is used twice";
-        }
+        EXPECT_TRUE(amp == std::wstring::npos || amp + 1 == text.size() ||
+                    accelerators.insert(static_cast<wchar_t>(std::towupper(text[amp + 1]))).second)
+            << "accelerator of \"" << inPage(text) << "\" is used twice";
     }
     EXPECT_EQ(labelled, 8) << "four buttons and four labels";
 }
@@ -199,40 +144,59 @@ size_t saveBitmap(HWND window, const std::string &path) {
     return copied && out.good() ? std::set<DWORD>(pixels.begin(), pixels.end()).size() : 0;
 }
 
+// The dialog of a language, shown without a job: only its template is looked at.
 void checkDialog(const Language &language) {
     SCOPED_TRACE(testing::Message() << "language 0x" << std::hex << language.id);
-    ShownDialog shown(language.id);
-    ASSERT_TRUE(shown.window) << "no MAPI_SPOOLER dialog, error " << GetLastError();
-    EXPECT_EQ(windowText(shown.window), language.caption);
-    checkLabelsFit(shown.window);
-    char name[64];
-    wsprintfA(name, "send_mail_dialog_%04X.bmp", language.id);
-    EXPECT_GT(saveBitmap(shown.window, binFile(name)), 2u) << "no picture of text and controls in " << name;
+    RMSESSION session = RMInitResMgrSession(GetModuleHandleW(nullptr), 0, L"pelmo%L.%X", 1);
+    HWND shown = CreateDialogParamW(RMGetResDLLInstance(session, language.id, nullptr), L"MAPI_SPOOLER", nullptr,
+                                    [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; }, 0);
+    if (shown) {
+        ShowWindow(shown, SW_SHOW), UpdateWindow(shown);
+        EXPECT_EQ(windowText(shown), language.caption);
+        checkLabelsFit(shown);
+        char name[64];
+        wsprintfA(name, "send_mail_dialog_%04X.bmp", language.id);
+        EXPECT_GT(saveBitmap(shown, binFile(name)), 2u) << "no picture of text and controls in " << name;
+        DestroyWindow(shown);
+    } else {
+        ADD_FAILURE() << "no MAPI_SPOOLER dialog, error " << GetLastError();
+    }
+    RMTermResMgrSession(session);
+}
+
+// Every text of the language's library translated with its placeholders in order, the
+// catalogue in the language and, where it has one of its own, the dialog.
+void checkLanguage(const Catalogue &catalogue, const Language &language) {
+    SCOPED_TRACE(testing::Message() << language.library << ", language 0x" << std::hex << language.id);
+    DataFile library(language.library);
+    ASSERT_TRUE(library.module) << "cannot open " << language.library;
+    for (UINT id = IDS_DESTINATION_NAME; id <= IDS_DESTINATION_DESCRIPTION; ++id) {
+        std::wstring english = loadWide(GetModuleHandleW(nullptr), id), text = loadWide(library.module, id);
+        EXPECT_FALSE(text.empty()) << "text " << id << " is missing";
+        EXPECT_EQ(placeholders(text), placeholders(english)) << "text " << id << ": \"" << inPage(text) << "\"";
+        EXPECT_TRUE(id == IDS_DESTINATION_NAME || text != english) << "text " << id << " is not translated";
+    }
+    EXPECT_EQ(catalogue.description(language.id), inPage(loadWide(library.module, IDS_DESTINATION_DESCRIPTION), CP_ACP));
+    if (language.caption) checkDialog(language);
 }
 
 }  // namespace
 
-TEST(European, EveryTextIsTranslatedWithItsPlaceholdersInOrder) {
-    for (const Language &language : kEuropean) checkTranslation(language);
-}
-
-TEST(European, CatalogueComesInEachLanguageAndSpanishForEverySortOrder) {
+TEST(European, TextsCatalogueAndDialogOfEachLanguageAndSpanishForEverySortOrder) {
     Catalogue catalogue;
     ASSERT_TRUE(catalogue.started) << "UXDInitialize failed";
-    for (const Language &language : kEuropean) checkCatalogue(catalogue, language);
+    for (const Language &language : kEuropean) checkLanguage(catalogue, language);
     EXPECT_EQ(catalogue.description(0x0409), inPage(loadWide(GetModuleHandleW(nullptr), IDS_DESTINATION_DESCRIPTION), CP_ACP));
-}
-
-TEST(European, DialogLabelsFitTheirControls) {
     checkDialog({0x0409, nullptr, L"Send Mail"});
-    for (const Language &language : kEuropean)
-        if (language.id != 0x080A && language.id != 0x0C0A) checkDialog(language);
 }
 
-// From here on the process runs with the Japanese locale (languages_tests_ja).
-TEST(Japanese, TextsComeOutInCodePage932AndTheUsersLanguageFindsThem) {
+// The process runs with the Japanese locale (languages_tests_ja).
+TEST(Japanese, TextsCatalogueAndDialogInCodePage932AndTheUsersLanguageFindsThem) {
     ASSERT_EQ(GetACP(), 932u) << "run with a Japanese locale";
-    checkTranslation(kJapanese);
+    Catalogue catalogue;
+    ASSERT_TRUE(catalogue.started) << "UXDInitialize failed";
+    checkLanguage(catalogue, kJapanese);
+    EXPECT_EQ(catalogue.description(0x0400).find('?'), std::string::npos) << "every character has its code in 932";
     RMSESSION session = RMInitResMgrSession(GetModuleHandleW(nullptr), 0, L"pelmo%L.%X", 1);
     char text[256];
     const char ambiguous[] = "<%s> \x82\xCD\x82\xA0\x82\xA2\x82\xDC\x82\xA2\x82\xC5\x82\xB7\x81\x42";  // はあいまいです。
@@ -243,13 +207,4 @@ TEST(Japanese, TextsComeOutInCodePage932AndTheUsersLanguageFindsThem) {
     EXPECT_EQ(RMGetResDLLInstance(session, 0x0400, nullptr), RMGetResDLLInstance(session, 0x0411, nullptr))
         << "the user's language is Japanese";
     RMTermResMgrSession(session);
-    Catalogue catalogue;
-    ASSERT_TRUE(catalogue.started) << "UXDInitialize failed";
-    checkCatalogue(catalogue, kJapanese);
-    EXPECT_EQ(catalogue.description(0x0400).find('?'), std::string::npos) << "every character has its code in 932";
-}
-
-TEST(Japanese, DialogLabelsFitTheirControls) {
-    ASSERT_EQ(GetACP(), 932u) << "run with a Japanese locale";
-    checkDialog(kJapanese);
 }

@@ -9,10 +9,7 @@
 #include "allocation.h"
 
 namespace {
-const struct {
-    Degradation what;
-    const char *name, *reason;
-} kPermitted[] = {
+const struct { Degradation what; const char *name, *reason; } kPermitted[] = {
     {Degradation::AttachmentUnnamed, "attachment name",
      "an attachment whose name cannot be made goes without one; the mail client names it after its file"},
     {Degradation::SpareErrorText, "spare error text", "setError cannot copy its text: the job's spare buffer keeps it whole"},
@@ -26,17 +23,12 @@ const struct {
 
 std::string describe(const SweepOutcome &outcome) {
     std::string text = "code " + std::to_string(outcome.code);
-    for (Degradation d : outcome.seen) text += std::string("; ") + reasonFor(d);
+    for (Degradation d : outcome.seen)
+        for (const auto &row : kPermitted) text += row.what == d ? std::string("; ") + row.reason : "";
     for (const std::string &w : outcome.wrong) text += "; WRONG: " + w;
     return text;
 }
 }  // namespace
-
-const char *reasonFor(Degradation degradation) {
-    for (const auto &row : kPermitted)
-        if (row.what == degradation) return row.reason;
-    return "?";
-}
 
 void SweepRun::arm() {
     armed_ = true;
@@ -55,8 +47,9 @@ SweepCounts sweepAllocations(const std::string &path, const std::set<Degradation
     SweepCounts counts;
     counts.path = path;
     const long blocks = uxd::allocation_fault::outstanding();
+    const bool verbose = std::getenv("UXD_SWEEP_VERBOSE") != nullptr;  // every run, while one is studied
     auto once = [&](unsigned long failing, unsigned long &attempts) {
-        if (std::getenv("UXD_SWEEP_VERBOSE")) std::printf("[%lu ms] ", (unsigned long)GetTickCount()), std::fflush(stdout);
+        if (verbose) std::printf("[%lu ms] ", (unsigned long)GetTickCount()), std::fflush(stdout);
         SweepRun run(failing);
         uxd::allocation_fault::watchReleasesFor(kSweptPassword);
         SweepOutcome outcome = scenario(run);
@@ -73,7 +66,6 @@ SweepCounts sweepAllocations(const std::string &path, const std::set<Degradation
     EXPECT_TRUE(clean.code == cleanCode && clean.seen.empty() && clean.wrong.empty())
         << path << ", clean run: expected code " << cleanCode << " and nothing else, got " << describe(clean);
     EXPECT_GT(allocations, 0u) << path << ": a clean run allocates";
-    const bool verbose = std::getenv("UXD_SWEEP_VERBOSE") != nullptr;  // every run, while one is studied
     if (verbose) std::printf("%s, clean: %lu allocations, %s\n", path.c_str(), allocations, describe(clean).c_str());
     for (unsigned long n = 1; n <= allocations; ++n) {
         unsigned long attempts = 0;

@@ -22,7 +22,6 @@ enum class Degradation {
     AddressBookCopyFailed,   // the address book's answer: E_FAIL
     DialogCommandFailed,     // a command inside the Send Mail dialog
 };
-const char *reasonFor(Degradation degradation);
 
 // What one run of a path came to, as the scenario saw it.
 struct SweepOutcome {

@@ -5,12 +5,10 @@
 namespace {
 void **findImportSlot(HMODULE module, const char *dll, const char *function) {
     auto *base = reinterpret_cast<BYTE *>(module);
-    auto *dos = reinterpret_cast<IMAGE_DOS_HEADER *>(base);
-    auto *nt = reinterpret_cast<IMAGE_NT_HEADERS *>(base + dos->e_lfanew);
+    auto *nt = reinterpret_cast<IMAGE_NT_HEADERS *>(base + reinterpret_cast<IMAGE_DOS_HEADER *>(base)->e_lfanew);
     const IMAGE_DATA_DIRECTORY &dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
     if (!dir.VirtualAddress) return nullptr;
-    for (auto *imp = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR *>(base + dir.VirtualAddress);
-         imp->Name; ++imp) {
+    for (auto *imp = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR *>(base + dir.VirtualAddress); imp->Name; ++imp) {
         if (_stricmp(reinterpret_cast<char *>(base + imp->Name), dll) != 0) continue;
         auto *names = reinterpret_cast<IMAGE_THUNK_DATA *>(base + imp->OriginalFirstThunk);
         auto *slots = reinterpret_cast<IMAGE_THUNK_DATA *>(base + imp->FirstThunk);
@@ -32,11 +30,9 @@ void writeSlot(void **slot, void *value) {
 }
 }  // namespace
 
-IatHook::IatHook(HMODULE module, const char *dll, const char *function, void *replacement) {
-    slot_ = findImportSlot(module, dll, function);
-    if (!slot_) return;
-    original_ = *slot_;
-    writeSlot(slot_, replacement);
+IatHook::IatHook(HMODULE module, const char *dll, const char *function, void *replacement)
+    : slot_(findImportSlot(module, dll, function)) {
+    if (slot_) original_ = *slot_, writeSlot(slot_, replacement);
 }
 
 IatHook::~IatHook() {

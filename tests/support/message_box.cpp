@@ -9,15 +9,9 @@ std::string windowText(HWND window) {
 }
 
 HWND findDialog(DWORD thread, HWND skip) {
-    std::pair<HWND, HWND> search = {skip, nullptr};
-    EnumThreadWindows(thread, [](HWND window, LPARAM context) -> BOOL {
-        auto *s = reinterpret_cast<std::pair<HWND, HWND> *>(context);
-        char name[16] = "";
-        GetClassNameA(window, name, sizeof name);
-        if (window == s->first || !IsWindowVisible(window) || strcmp(name, "#32770")) return TRUE;
-        return s->second = window, FALSE;
-    }, reinterpret_cast<LPARAM>(&search));
-    return search.second;
+    for (HWND w = FindWindowExA(nullptr, nullptr, "#32770", nullptr); w; w = FindWindowExA(nullptr, w, "#32770", nullptr))
+        if (w != skip && IsWindowVisible(w) && GetWindowThreadProcessId(w, nullptr) == thread) return w;
+    return nullptr;
 }
 
 bool ShownBox::showsText(const std::string &text) const {

@@ -24,12 +24,9 @@ struct ProgramRun {
 
 namespace program_run {
 inline std::string readAndDelete(const std::string &path) {
-    std::string text;
-    {
-        std::ifstream in(path, std::ios::binary);
-        text.assign(std::istreambuf_iterator<char>(in), {});
-    }
-    DeleteFileA(path.c_str());
+    std::ifstream in(path, std::ios::binary);
+    const std::string text(std::istreambuf_iterator<char>(in), {});
+    in.close(), DeleteFileA(path.c_str());
     return text;
 }
 
@@ -45,8 +42,7 @@ const SHORT kConsoleWidth = 400, kConsoleHeight = 200;
 // gives a program started from a shell without a terminal makes no screen buffers: the first
 // call trades it for a new one, which shows the OEM code page as a console on Windows does.
 inline HANDLE screenBuffer() {
-    static const bool own = FreeConsole() && AllocConsole() && SetConsoleOutputCP(GetOEMCP());
-    (void)own;
+    [[maybe_unused]] static const bool own = FreeConsole() && AllocConsole() && SetConsoleOutputCP(GetOEMCP());
     SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
     HANDLE buffer = CreateConsoleScreenBuffer(GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                               &inherit, CONSOLE_TEXTMODE_BUFFER, nullptr);

@@ -35,9 +35,13 @@ struct Content {
     std::vector<Entry> entries;
 };
 
+// `size` bytes at `at`; nullopt for a null pointer.
+inline Bytes bytesAt(const void *at, std::size_t size) {
+    return at ? Bytes(std::string(static_cast<const char *>(at), size)) : std::nullopt;
+}
+
 inline Bytes flatText(const uxd::FlatText &t, TextWidth width) {
-    if (!t.bytes) return std::nullopt;
-    return std::string(reinterpret_cast<const char *>(t.bytes), t.byteLength - std::size_t(width));
+    return bytesAt(t.bytes, t.bytes ? t.byteLength - std::size_t(width) : 0);
 }
 
 inline Content contentOf(const uxd::FlatBlockView &view) {
@@ -45,10 +49,8 @@ inline Content contentOf(const uxd::FlatBlockView &view) {
     for (int i = 0; i < kOptionTextCount; ++i) c.texts[i] = flatText(view.texts[i], view.width);
     for (uint16_t i = 0; i < view.nRecipients; ++i) {
         uxd::FlatEntry f = view.entry(i);
-        Bytes id;
-        if (f.entryId) id = std::string(reinterpret_cast<const char *>(f.entryId), f.ulEIDSize);
         c.entries.push_back({f.ulReserved, f.ulRecipClass, flatText(f.name, view.width),
-                             flatText(f.address, view.width), f.ulEIDSize, id});
+                             flatText(f.address, view.width), f.ulEIDSize, bytesAt(f.entryId, f.ulEIDSize)});
     }
     return c;
 }
@@ -56,10 +58,8 @@ inline Content contentOf(const uxd::FlatBlockView &view) {
 inline Bytes pointerText(const void *text, TextWidth width) {
     if (!text) return std::nullopt;
     const auto *bytes = static_cast<const char *>(text);
-    std::size_t length = 0;
-    if (width == TextWidth::Ansi) length = std::strlen(bytes);
-    else
-        while (bytes[length] || bytes[length + 1]) length += 2;
+    std::size_t length = width == TextWidth::Ansi ? std::strlen(bytes) : 0;
+    while (width == TextWidth::Wide && (bytes[length] || bytes[length + 1])) length += 2;
     return std::string(bytes, length);
 }
 
@@ -73,10 +73,8 @@ inline Content contentOf(const void *record, TextWidth width) {
     const auto *table = readField<const UXDRecipDesc *>(record, uxd::kTableField);
     for (uint16_t i = 0; table && i < readField<uint16_t>(record, uxd::kCountField); ++i) {
         const UXDRecipDesc &r = table[i];
-        Bytes id;
-        if (r.lpEntryID) id = std::string(static_cast<const char *>(r.lpEntryID), r.ulEIDSize);
         c.entries.push_back({r.ulReserved, r.ulRecipClass, pointerText(r.lpszName, width),
-                             pointerText(r.lpszAddress, width), r.ulEIDSize, id});
+                             pointerText(r.lpszAddress, width), r.ulEIDSize, bytesAt(r.lpEntryID, r.ulEIDSize)});
     }
     return c;
 }

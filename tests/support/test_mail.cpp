@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <regex>
@@ -10,18 +11,8 @@
 
 namespace {
 void removeFolder(const std::string &folder) {
-    for (const char *sub : {"outbox\\", ""}) {
-        WIN32_FIND_DATAA found;
-        std::string path = folder + sub;
-        HANDLE search = FindFirstFileA((path + "*").c_str(), &found);
-        if (search != INVALID_HANDLE_VALUE) {
-            do DeleteFileA((path + found.cFileName).c_str());
-            while (FindNextFileA(search, &found));
-            FindClose(search);
-        }
-    }
-    RemoveDirectoryA((folder + "outbox").c_str());
-    RemoveDirectoryA(folder.c_str());
+    std::error_code ignored;
+    std::filesystem::remove_all(folder, ignored);
 }
 
 std::string makeFolder() {
@@ -31,26 +22,21 @@ std::string makeFolder() {
     std::string folder = std::string(temp) + "uxdtest-" + std::to_string(GetCurrentProcessId()) + "-" +
                          std::to_string(++made) + "\\";
     removeFolder(folder);  // Wine reuses process ids: a folder a killed run left must not pass for ours
-    CreateDirectoryA(folder.c_str(), nullptr);
-    CreateDirectoryA((folder + "outbox").c_str(), nullptr);
+    std::error_code ignored;
+    std::filesystem::create_directories(folder + "outbox", ignored);
     return folder;
 }
 }  // namespace
 
-std::vector<std::string> TestMail::defaultAddressBook() {
-    return {"Ann Archer|SMTP:ann@example.com|A1A2A3A4", "Anna Baker|SMTP:anna@example.com|B1B2B3B4",
-            "Bob Carter|SMTP:bob@example.com|C1C2C3C4", "No Address||D1D2"};
-}
-
-TestMail::TestMail(const std::vector<std::string> &addressBook)
-    : folder_(makeFolder()), config_(folder_ + "testmail.ini") {
+TestMail::TestMail() : folder_(makeFolder()), config_(folder_ + "testmail.ini") {
     module_ = GetModuleHandleA("uxdtestmail.dll");
     SetEnvironmentVariableA("UXD_TESTMAIL_CONFIG", config_.c_str());
     WritePrivateProfileStringA("files", "log", (folder_ + "testmail.log").c_str(), config_.c_str());
     WritePrivateProfileStringA("files", "outbox", (folder_ + "outbox").c_str(), config_.c_str());
-    for (size_t i = 0; i < addressBook.size(); ++i)
-        WritePrivateProfileStringA("addressbook", std::to_string(i + 1).c_str(), addressBook[i].c_str(),
-                                   config_.c_str());
+    const char *book[] = {"Ann Archer|SMTP:ann@example.com|A1A2A3A4", "Anna Baker|SMTP:anna@example.com|B1B2B3B4",
+                          "Bob Carter|SMTP:bob@example.com|C1C2C3C4", "No Address||D1D2"};
+    for (int i = 0; i < 4; ++i)
+        WritePrivateProfileStringA("addressbook", std::to_string(i + 1).c_str(), book[i], config_.c_str());
     reset();
 }
 
@@ -96,12 +82,9 @@ long TestMail::counter(const char *name) const {
 
 std::vector<std::string> TestMail::outboxFiles() const {
     std::vector<std::string> files;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((outbox() + "*.eml").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return files;
-    do files.push_back(outbox() + found.cFileName);
-    while (FindNextFileA(search, &found));
-    FindClose(search);
+    std::error_code ignored;
+    for (const auto &entry : std::filesystem::directory_iterator(outbox(), ignored))
+        if (entry.path().extension() == ".eml") files.push_back(entry.path().string());
     return files;
 }
 
@@ -118,7 +101,7 @@ std::vector<SentMail> TestMail::sent() const {
     std::vector<SentMail> mails;
     for (const std::string &path : files) {
         std::ifstream in(path, std::ios::binary);
-        std::string eml(std::istreambuf_iterator<char>(in), {});
+        const std::string eml(std::istreambuf_iterator<char>(in), {});
         std::string head = "\n" + eml.substr(0, eml.find("\r\n\r\n"));
         SentMail mail{field(head, "To"), field(head, "Cc"), field(head, "Subject"), "", {}};
         const std::string textStart = "8bit\r\n\r\n";
@@ -127,9 +110,8 @@ std::vector<SentMail> TestMail::sent() const {
             text += textStart.size();
             mail.body = eml.substr(text, eml.find("\r\n--=_uxdtestmail_part", text) - text);
         }
-        std::regex name("attachment; filename=\"([^\"]*)\"");
-        for (std::sregex_iterator at(eml.begin(), eml.end(), name), end; at != end; ++at)
-            mail.attachments.push_back((*at)[1]);
+        const std::regex name("attachment; filename=\"([^\"]*)\"");
+        mail.attachments.assign(std::sregex_token_iterator(eml.begin(), eml.end(), name, 1), {});
         mails.push_back(mail);
     }
     return mails;

@@ -5,27 +5,24 @@
 #include <windows.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 // A message as the test mail system wrote it to its outbox (ASCII texts).
 struct SentMail {
     std::string to, cc, subject, body;      // the headers as written, the text part
     std::vector<std::string> attachments;  // file names, in order
-    bool operator==(const SentMail &other) const {
-        return to == other.to && cc == other.cc && subject == other.subject && body == other.body &&
-               attachments == other.attachments;
-    }
+    auto fields() const { return std::tie(to, cc, subject, body, attachments); }
+    bool operator==(const SentMail &other) const { return fields() == other.fields(); }
 };
 std::string describe(const SentMail &mail);
 
 class TestMail {
 public:
-    // A fresh folder with an empty log and outbox, and the given address book lines
-    // ("Ann Archer|SMTP:ann@example.com|A1A2A3A4").
-    explicit TestMail(const std::vector<std::string> &addressBook = defaultAddressBook());
+    // A fresh folder with an empty log and outbox, and an address book of Ann Archer, Anna
+    // Baker, Bob Carter and "No Address" (whose entry has an identifier only).
+    TestMail();
     ~TestMail();
-
-    static std::vector<std::string> defaultAddressBook();
 
     // [section] key=value in the script; takes effect at once.
     void set(const char *section, const char *key, const std::string &value);
