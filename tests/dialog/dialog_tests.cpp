@@ -178,7 +178,7 @@ TEST_F(SendMailDialog, AddressFillsToAndCcAndOnlySendKeepsTheTexts) {
 
 // A text longer than its job buffer (a program can set any length) is cut to the buffer, and
 // the fixture's canary sees any byte written past it. A dialog that cannot be made is a cancel.
-TEST_F(SendMailDialog, TextsAreCutToTheirBuffersAndNoDialogSendsNothing) {
+TEST_F(SendMailDialog, TextsAreCutToTheirBuffersAndNoDialogIsACancel) {
     const std::string subject(kSubjectTextSize + 40, 's'), message(kMessageTextSize + 40, 'm');
     EXPECT_EQ(show([&](Driver &d) {
         d.type(IDC_TO_BOX, "Ann Archer");
