@@ -68,10 +68,9 @@ TEST_F(SendMailDialog, ReconcileKeepsKnownRecipientsInTheTypedOrder) {
     const MAPIRecipient *ann = list, *bob = list->next;
     ASSERT_EQ(parseRecipients(job.get(), "bob carter; Cy Young; Ann Archer; ann archer", &typed, MAPI_TO), UXD_SUCCESS);
     reconcileRecipients(job.get(), &list, typed);
-    std::string names;
     std::vector<const MAPIRecipient *> nodes;
-    for (const MAPIRecipient *r = list; r; r = r->next) names += (nodes.empty() ? "" : ",") + std::string(r->name), nodes.push_back(r);
-    EXPECT_EQ(names, "Bob Carter,Cy Young,Ann Archer,ann archer");
+    for (const MAPIRecipient *r = list; r; r = r->next) nodes.push_back(r);
+    EXPECT_EQ(namesOf(list), (Texts{"Bob Carter", "Cy Young", "Ann Archer", "ann archer"}));
     ASSERT_EQ(nodes.size(), 4u);
     EXPECT_TRUE(nodes[0] == bob && nodes[2] == ann) << "the known recipients kept";
     EXPECT_TRUE(nodes[1] != ann && nodes[3] != ann && nodes[3] != bob) << "new names are new recipients";
@@ -86,9 +85,7 @@ TEST_F(SendMailDialog, ABoxTooSmallForTheNamesKeepsItsListToWhatItShows) {
     uint32_t count = 0;
     ASSERT_EQ(syncRecipientBox(job.get(), text, 24, false, nullptr, &job->toList.head, &count, MAPI_TO), UXD_SUCCESS);
     EXPECT_STREQ(text, "Ann Archer; Bob Carter");
-    std::string listed;
-    for (MAPIRecipient *r = job->toList.head; r; r = r->next) listed += std::string(listed.empty() ? "" : ",") + r->name;
-    EXPECT_EQ(listed, "Ann Archer,Bob Carter");
+    EXPECT_EQ(namesOf(job->toList.head), (Texts{"Ann Archer", "Bob Carter"}));
     EXPECT_EQ(count, 2u);
 }
 

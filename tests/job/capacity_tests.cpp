@@ -41,8 +41,7 @@ TEST_F(Capacity, EachTextAtItsLongestIsCarriedThroughEveryStepOneMoreIsRefused) 
         {&Options::bccNames, kRecipientTextSize, kBccNames}, {&Options::subject, kSubjectTextSize, kSubject},
         {&Options::message, kMessageTextSize, kMessage},     {&Options::profileName, kRecipientTextSize, kProfileName},
         {&Options::password, kRecipientTextSize, kPassword}};
-    MapiRecipDesc ann = {0, MAPI_TO, const_cast<char *>("Ann Archer"), const_cast<char *>("SMTP:ann@example.com"), 0,
-                         nullptr};
+    MapiRecipDesc ann = recipient(MAPI_TO, "Ann Archer", "SMTP:ann@example.com");
     for (const auto &t : texts) {
         const size_t longest = t.size - 1;
         for (size_t length : {longest - 1, longest, longest + 1}) {
@@ -50,7 +49,7 @@ TEST_F(Capacity, EachTextAtItsLongestIsCarriedThroughEveryStepOneMoreIsRefused) 
             const long overruns = allocation_fault::overrunBlocks();
             std::string value(length, 'x');
             Options options = {};
-            options.structSize = 70, options.nRecipients = 1, options.recipients = reinterpret_cast<UXDRecipDesc *>(&ann);
+            options.structSize = 70, setTable(options, &ann, 1);
             options.*t.field = &value[0];
             ASSERT_EQ(setUpJob(&options), length > longest ? UXD_E_INVALID_ARGUMENT : UXD_SUCCESS) << row;
             if (length > longest) continue;
@@ -108,8 +107,7 @@ TEST_F(Capacity, AByteWrittenPastABlockIsCounted) {
 TEST_F(Capacity, JoinedNamesAndTheFlatBlockStopAtTheirLimits) {
     auto withTable = [](std::vector<MapiRecipDesc> &rows, const char *message) {
         MAPIDestinationOptions options = {};
-        options.structSize = 70, options.message = const_cast<char *>(message);
-        options.nRecipients = uint16_t(rows.size()), options.recipients = reinterpret_cast<UXDRecipDesc *>(rows.data());
+        options.structSize = 70, options.message = text(message), setTable(options, rows.data(), rows.size());
         return options;
     };
     char address[] = "SMTP:n@example.com";

@@ -12,7 +12,7 @@ class Export : public MailTest {
 protected:
     void setUp(std::vector<const UXDExportFile *> files, const char *to = "Ann Archer") {
         MAPIDestinationOptions options = {};
-        options.structSize = 70, options.toNames = const_cast<char *>(to);
+        options.structSize = 70, options.toNames = text(to);
         ASSERT_EQ(setUpJob(&options, std::move(files)), UXD_SUCCESS);
     }
     // Sends `fileCount` paths to one small file: the mail system reads what it attaches.
@@ -55,7 +55,7 @@ TEST_F(Export, EachSendAppendsABlankAndSendsAnotherMail) {
 
 TEST_F(Export, UnresolvedRecipientsAreResolvedBeforeSending) {
     setUp({}, nullptr);
-    MapiRecipDesc bare = {0, MAPI_CC, const_cast<char *>("Ghost"), nullptr, 0, nullptr};
+    MapiRecipDesc bare = recipient(MAPI_CC, "Ghost");
     setRecipientsFromTable(ready.get(), 1, &bare);
     EXPECT_EQ(send(0), UXD_E_FAILURE);
     EXPECT_TRUE(mail->calls("MAPISendMail").empty()) << "nothing goes out with an unknown name";

@@ -10,12 +10,29 @@
 #include "allocation.h"
 #include "export_job.h"
 #include "module_state.h"
+#include "recipient.h"
 #include "uxdmapi.h"
 
 inline UXDExportFile exportFile(uint32_t hasFileName, const char *name, const char *pattern = nullptr) {
     UXDExportFile file = {};
     file.hasFileName = hasFileName, file.fileName = name, file.fileNamePattern = pattern;
     return file;
+}
+
+// A host's texts and recipient rows, written as literals.
+inline char *text(const char *value) { return const_cast<char *>(value); }
+inline MapiRecipDesc recipient(ULONG recipClass, const char *name, const char *address = nullptr, ULONG idSize = 0,
+                               void *id = nullptr) {
+    return {0, recipClass, text(name), text(address), idSize, id};
+}
+inline void setTable(MAPIDestinationOptions &options, MapiRecipDesc *rows, std::size_t count) {
+    options.nRecipients = uint16_t(count), options.recipients = reinterpret_cast<UXDRecipDesc *>(rows);
+}
+// The names of a recipient list, in its order.
+inline std::vector<std::string> namesOf(const MAPIRecipient *list) {
+    std::vector<std::string> names;
+    for (; list; list = list->next) names.push_back(list->name ? list->name : "(null)");
+    return names;
 }
 
 struct HostExport {

@@ -4,28 +4,24 @@
 
 using namespace uxd;
 
-namespace {
-char *text(const char *value) { return const_cast<char *>(value); }
-
-class Misuse : public MailTest {};
-}  // namespace
+using Misuse = MailTest;
 
 TEST_F(Misuse, EachExportRefusesWhatAHostGetsWrong) {
     const UXDExportFile pdf = exportFile(1, "q3.pdf"), csv = exportFile(1, "q3.csv");
-    MapiRecipDesc ann = {0, MAPI_TO, text("Ann Archer"), text("SMTP:ann@example.com"), 0, nullptr};
+    MapiRecipDesc ann = recipient(MAPI_TO, "Ann Archer", "SMTP:ann@example.com");
     MAPIDestinationOptions good = {};
-    good.structSize = 70, good.nRecipients = 1, good.recipients = reinterpret_cast<UXDRecipDesc *>(&ann);
+    good.structSize = 70, setTable(good, &ann, 1);
     ASSERT_EQ(setUpJob(&good, {&pdf, &csv}), UXD_SUCCESS);
     void *flat = nullptr;
     uint16_t flatSize = 0;
     ASSERT_EQ(UXDEncodeDestinationOptions(ready.get(), &flat, &flatSize), UXD_SUCCESS);
     std::vector<unsigned char> cut(static_cast<unsigned char *>(flat), static_cast<unsigned char *>(flat) + flatSize);
     reinterpret_cast<MAPIDestinationOptions *>(cut.data())->flatSize = flatSize - 1;  // its last terminator outside
-    MAPIDestinationOptions noTable = good, noId = good, alien = good;
+    MAPIDestinationOptions noTable = good, noId = good, older = good;
     noTable.recipients = nullptr;
     MapiRecipDesc annWithoutId = ann;
-    annWithoutId.ulEIDSize = 16, noId.recipients = reinterpret_cast<UXDRecipDesc *>(&annWithoutId);
-    alien.structSize = 71, alien.password = text("secret");  // not this layout: no logon data
+    annWithoutId.ulEIDSize = 16, setTable(noId, &annWithoutId, 1);
+    older.structSize = 68, older.profileName = text("Work"), older.password = text("secret");  // no logon data
     const auto *cutBlock = reinterpret_cast<MAPIDestinationOptions *>(cut.data());
     const auto *noTableW = reinterpret_cast<const MAPIDestinationOptionsW *>(&noTable);
     const auto *cutBlockW = reinterpret_cast<const MAPIDestinationOptionsW *>(cut.data());
@@ -92,10 +88,11 @@ TEST_F(Misuse, EachExportRefusesWhatAHostGetsWrong) {
     }
     EXPECT_TRUE(mail->sent().empty()) << "nothing was sent";
 
-    // A record of another layout is taken without its logon data; a request that names fewer
-    // files than the job has attaches what it names and leaves the rest to the mail system.
-    ASSERT_EQ(setUpJob(&alien, {&pdf}), UXD_SUCCESS);
-    EXPECT_STREQ(ready->password, "");
+    // An older layout is taken without logon data; a request that names fewer files than the
+    // job has attaches what it names and leaves the rest to the mail system.
+    ASSERT_EQ(setUpJob(&older, {&pdf}), UXD_SUCCESS);
+    EXPECT_TRUE(!*ready->profileName && !*ready->password);
+    EXPECT_NE(mail->calls("MAPILogon").back().find("profile=\"\" password=\"\""), std::string::npos);
     // The host's array holds a second path, but its count says one: the second is not read.
     ASSERT_EQ(setUpJob(&good, {&pdf, &csv}), UXD_SUCCESS);
     const std::string real = mail->folder() + "q3.tmp";

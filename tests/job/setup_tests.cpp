@@ -10,35 +10,16 @@
 using namespace uxd;
 
 namespace {
-char *text(const char *value) { return const_cast<char *>(value); }
-MapiRecipDesc recipient(ULONG recipClass, const char *name, const char *address = nullptr) {
-    MapiRecipDesc entry = {};
-    entry.ulRecipClass = recipClass, entry.lpszName = text(name), entry.lpszAddress = text(address);
-    return entry;
-}
-
 class Setup : public MailTest {
 protected:
     Setup() { options.structSize = 70; }
     MAPIDestinationOptions options = {};
-    MapiRecipDesc ann = recipient(MAPI_TO, "Ann Archer", "SMTP:ann@example.com");
-    // One recipient already resolved: setup then parses and resolves nothing.
-    void withAnn() { options.nRecipients = 1, options.recipients = reinterpret_cast<UXDRecipDesc *>(&ann); }
 };
 }  // namespace
 
-TEST_F(Setup, OlderLayoutCarriesNoLogonData) {
-    options.structSize = 68, options.profileName = text("Work"), options.password = text("secret");
-    withAnn();
-    ASSERT_EQ(setUpJob(&options), UXD_SUCCESS);
-    EXPECT_STREQ(ready->profileName, "");
-    EXPECT_NE(mail->calls("MAPILogon")[0].find("profile=\"\" password=\"\""), std::string::npos);
-}
-
 TEST_F(Setup, RecipientTableMeansNoResolutionAtSetup) {
     MapiRecipDesc table[] = {recipient(MAPI_TO, "Zed Unknown"), recipient(MAPI_CC, "Cy"), recipient(MAPI_CC, "Bea")};
-    options.toNames = text("ignored; texts"), options.nRecipients = 3;
-    options.recipients = reinterpret_cast<UXDRecipDesc *>(table);
+    options.toNames = text("ignored; texts"), setTable(options, table, 3);
     ASSERT_EQ(setUpJob(&options), UXD_SUCCESS);
     EXPECT_STREQ(ready->toText, "Zed Unknown");
     EXPECT_STREQ(ready->ccText, "Cy; Bea");
@@ -76,7 +57,7 @@ TEST_F(Setup, NoReleasedBlockHoldsThePassword) {
     // An address after the password, longer than it and every text: the conversions' scratch
     // grows past the password.
     MapiRecipDesc longer = recipient(MAPI_TO, "Ann Archer", "SMTP:ann.archer@northern-sales-region.example.com");
-    options.password = text(marker), options.nRecipients = 1, options.recipients = reinterpret_cast<UXDRecipDesc *>(&longer);
+    options.password = text(marker), setTable(options, &longer, 1);
     ASSERT_EQ(setUpJob(&options), UXD_SUCCESS);
     void *block = nullptr;
     uint16_t size = 0;

@@ -17,7 +17,7 @@ protected:
         MailTest::SetUp();
         ASSERT_TRUE(hook.installed()) << "expected this program to import SetCursor";
         realSetCursor = reinterpret_cast<decltype(realSetCursor)>(hook.original());
-        options.structSize = 70, options.toNames = const_cast<char *>("Ann Archer; bob");  // two names to resolve
+        options.structSize = 70, options.toNames = text("Ann Archer; bob");  // two names to resolve
     }
     // The cursors that `call` set, starting from the arrow; the arrow must be back after it.
     template <class Call>
@@ -52,12 +52,12 @@ TEST_F(WaitCursorShown, OnceForAllOfEachCallsWork) {
 }
 
 TEST_F(WaitCursorShown, PutBackOnceWhenACallFailsHalfWay) {
-    options.toNames = const_cast<char *>("Ann Archer; Zed Unknown");  // the second name matches nobody
+    options.toNames = text("Ann Archer; Zed Unknown");  // the second name matches nobody
     EXPECT_EQ(cursorsOf([&] { EXPECT_EQ(setUpJob(&options), UXD_E_FAILURE); }), once) << "setup, resolving";
     mail->set("results", "MAPILogon", "3,3");
     EXPECT_EQ(cursorsOf([&] { EXPECT_EQ(setUpJob(&options), UXD_E_FAILURE); }), once) << "setup, logging on";
     mail->set("results", "MAPILogon", "0");
-    options.toNames = const_cast<char *>("Ann Archer");
+    options.toNames = text("Ann Archer");
     ASSERT_EQ(setUpJob(&options), UXD_SUCCESS);
     mail->set("results", "MAPISendMail", "2");
     EXPECT_EQ(cursorsOf([&] { EXPECT_EQ(UXDExportToDestination(ready.get(), &noFiles), UXD_E_FAILURE); }), once) << "export, sending";

@@ -9,17 +9,6 @@ using namespace uxd;
 using Names = std::vector<std::string>;
 
 namespace {
-Names namesOf(const MAPIRecipient *list) {
-    Names names;
-    for (; list; list = list->next) names.push_back(list->name ? list->name : "(null)");
-    return names;
-}
-
-MapiRecipDesc entry(ULONG recipClass, const char *name, const char *address = nullptr, ULONG eidSize = 0,
-                    void *eid = nullptr) {
-    return {0, recipClass, const_cast<char *>(name), const_cast<char *>(address), eidSize, eid};
-}
-
 class RecipientLists : public JobTest {
 protected:
     void SetUp() override {
@@ -61,9 +50,9 @@ TEST_F(RecipientLists, ParsedListFollowsTheTextAndJoinsBack) {
 TEST_F(RecipientLists, TableEntriesGoToTheirClassInTableOrderAndABadTableChangesNothing) {
     BYTE eid[] = {1, 2, 3};
     MapiRecipDesc table[] = {
-        entry(MAPI_CC, "Cy", "SMTP:cy@example.com"), entry(MAPI_TO, "Ann", nullptr, 3, eid),
-        entry(MAPI_CC, "Di"), entry(0, "Orig", "SMTP:o@example.com"),
-        entry(MAPI_BCC, "Bea", "SMTP:bea@example.com"), entry(7, "Odd")};
+        recipient(MAPI_CC, "Cy", "SMTP:cy@example.com"), recipient(MAPI_TO, "Ann", nullptr, 3, eid),
+        recipient(MAPI_CC, "Di"), recipient(0, "Orig", "SMTP:o@example.com"),
+        recipient(MAPI_BCC, "Bea", "SMTP:bea@example.com"), recipient(7, "Odd")};
     ASSERT_EQ(setRecipientsFromTable(job.get(), 6, table), UXD_SUCCESS);
     EXPECT_EQ(namesOf(job->toList.head), Names{"Ann"});
     EXPECT_EQ(namesOf(job->ccList.head), (Names{"Cy", "Di"}));
@@ -78,7 +67,7 @@ TEST_F(RecipientLists, TableEntriesGoToTheirClassInTableOrderAndABadTableChanges
     EXPECT_NE(job->toList.head->resolved->lpEntryID, static_cast<void *>(eid)) << "a copy, not the table's";
     EXPECT_EQ(memcmp(job->toList.head->resolved->lpEntryID, eid, 3), 0);
 
-    MapiRecipDesc other[] = {entry(MAPI_TO, "Zed", nullptr, 0, eid)};
+    MapiRecipDesc other[] = {recipient(MAPI_TO, "Zed", nullptr, 0, eid)};
     ASSERT_EQ(setRecipientsFromTable(job.get(), 1, other), UXD_SUCCESS);
     EXPECT_EQ(namesOf(job->toList.head), Names{"Zed"}) << "a second table replaces all three lists";
     EXPECT_EQ(job->ccList.head, nullptr);
@@ -88,7 +77,7 @@ TEST_F(RecipientLists, TableEntriesGoToTheirClassInTableOrderAndABadTableChanges
 
     // An identifier size without an identifier is the host's mistake: guessing could reach
     // somebody else, so the table is refused and the lists stay. (Out of memory: the sweeps.)
-    MapiRecipDesc sizeWithoutId[] = {entry(MAPI_TO, "Eve", "SMTP:eve@example.com", 4, nullptr)};
+    MapiRecipDesc sizeWithoutId[] = {recipient(MAPI_TO, "Eve", "SMTP:eve@example.com", 4, nullptr)};
     EXPECT_EQ(setRecipientsFromTable(job.get(), 1, sizeWithoutId), UXD_E_INVALID_ARGUMENT);
     EXPECT_EQ(namesOf(job->toList.head), Names{"Zed"});
 }

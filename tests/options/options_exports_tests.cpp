@@ -22,8 +22,7 @@ T at(const void *block, size_t offset) {
 
 const unsigned char kEntryId[16] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15};
 MapiRecipDesc entry(ULONG recipClass, const char *name, ULONG eidSize = 16) {
-    return {0, recipClass, const_cast<char *>(name), const_cast<char *>("SMTP:a@b.c"), eidSize,
-            eidSize ? const_cast<unsigned char *>(kEntryId) : nullptr};
+    return recipient(recipClass, name, "SMTP:a@b.c", eidSize, eidSize ? const_cast<unsigned char *>(kEntryId) : nullptr);
 }
 
 class JobOptions : public MailTest {

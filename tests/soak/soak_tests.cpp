@@ -35,9 +35,8 @@ TEST_F(Soak, EveryJobGivesBackWhatItTook) {
     HostExport host;
     const UXDExportRecord *record = host.with({&file});
     MAPIDestinationOptions options = {};
-    options.structSize = 70, options.toNames = const_cast<char *>("Ann Archer; Bob Carter");
-    options.subject = const_cast<char *>("Sales, Q1"), options.message = const_cast<char *>("The figures.");
-    options.password = const_cast<char *>("s3cret");
+    options.structSize = 70, options.toNames = text("Ann Archer; Bob Carter"), options.subject = text("Sales, Q1");
+    options.message = text("The figures."), options.password = text("s3cret");
     const char *paths[] = {report.c_str()};
     UXDExportRequest request = {};
     request.fileCount = 1, request.filePaths = paths;
