@@ -9,8 +9,6 @@
 #include <windows.h>
 
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -19,6 +17,7 @@
 #include "options_builder.h"
 #include "plugin.h"
 #include "resource_ids.h"
+#include "test_paths.h"
 
 namespace {
 
@@ -29,11 +28,6 @@ std::vector<UXDRecipDesc> hostTable() {
     static unsigned char ann[] = {0xA1, 0xA2, 0xA3, 0xA4}, bob[] = {0xC1, 0xC2, 0xC3, 0xC4};
     return {{0, 1, const_cast<char *>("Ann Archer"), const_cast<char *>("SMTP:ann@example.com"), 4, ann},
             {0, 2, const_cast<char *>("Bob Carter"), const_cast<char *>("SMTP:bob@example.com"), 4, bob}};
-}
-
-std::string readFile(const std::string &path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 // The user of the Send Mail dialog: fills it in, clicks `command` (Check Names or Address), then

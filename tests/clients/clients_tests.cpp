@@ -114,8 +114,6 @@ void sweepAgainstThisClient(const char *program, const char *filter, std::ostrin
     EXPECT_GT(sweeps, 0u) << program << " ran no sweep:\n" << run.out;
 }
 
-void writeFile(const std::string &path, const std::string &bytes) { std::ofstream(path, std::ios::binary) << bytes; }
-
 }  // namespace
 
 TEST(ClientMatrix, EverySetupOnEveryWindowsDeliversOrFailsAtOnce) {
@@ -179,6 +177,6 @@ TEST(ClientMatrix, EverySetupOnEveryWindowsDeliversOrFailsAtOnce) {
             sweepAgainstThisClient("dialog_tests.exe", "*EachFailingAllocation*", table);
         }
     }
-    std::ofstream(binFile("client_matrix.txt"), std::ios::binary) << table.str();
+    writeFile(binFile("client_matrix.txt"), table.str());
     std::printf("%s", table.str().c_str());
 }

@@ -51,17 +51,12 @@ protected:
     size_t logStart = 0;
     bool bookUnreachable = false;  // as for a client without Extended MAPI: Address is MAPIAddress
 };
-
-INT_PTR WINAPI noDialog(HINSTANCE, LPCSTR, HWND, DLGPROC, LPARAM) {
-    SetLastError(ERROR_RESOURCE_TYPE_NOT_FOUND);
-    return -1;
-}
 }  // namespace
 
 // Names typed again keep their recipients (and what is known of them), in the order typed;
 // each known one serves one typed name; names no longer typed go; nothing is released twice
 // (the fixture counts the blocks).
-TEST_F(SendMailDialog, ReconcileKeepsKnownRecipientsInTheTypedOrder) {
+TEST_F(SendMailDialog, ReconcileKeepsKnownRecipientsInTheTypedOrderAndABoxOnlyWhatItShows) {
     makeJob();
     MAPIRecipient *list = nullptr, *typed = nullptr;
     ASSERT_EQ(parseRecipients(job.get(), "Ann Archer; Bob Carter; Dan", &list, MAPI_TO), UXD_SUCCESS);
@@ -75,12 +70,9 @@ TEST_F(SendMailDialog, ReconcileKeepsKnownRecipientsInTheTypedOrder) {
     EXPECT_TRUE(nodes[0] == bob && nodes[2] == ann) << "the known recipients kept";
     EXPECT_TRUE(nodes[1] != ann && nodes[3] != ann && nodes[3] != bob) << "new names are new recipients";
     destroy(list);
-}
 
-// A box too small for every name shows the first whole ones, and its list keeps exactly
-// those: Send reads the boxes again, so nobody the user cannot see is sent to.
-TEST_F(SendMailDialog, ABoxTooSmallForTheNamesKeepsItsListToWhatItShows) {
-    makeJob();
+    // A box too small for every name shows the first whole ones, and its list keeps exactly
+    // those: Send reads the boxes again, so nobody the user cannot see is sent to.
     char text[64] = "Ann Archer; Bob Carter; Cy Young";
     uint32_t count = 0;
     ASSERT_EQ(syncRecipientBox(job.get(), text, 24, false, nullptr, &job->toList.head, &count, MAPI_TO), UXD_SUCCESS);
@@ -188,7 +180,10 @@ TEST_F(SendMailDialog, TextsAreCutToTheirBuffersAndNoDialogIsACancel) {
         EXPECT_TRUE(std::strlen(text) == size - 1 && typed->compare(0, size - 1, text) == 0)
             << std::strlen(text) << " characters kept of " << typed->size() << " in a buffer of " << size;
 
-    IatHook hook{GetModuleHandleA(nullptr), "user32.dll", "DialogBoxParamA", reinterpret_cast<void *>(&noDialog)};
+    auto noDialog = [](HINSTANCE, LPCSTR, HWND, DLGPROC, LPARAM) -> INT_PTR {
+        return SetLastError(ERROR_RESOURCE_TYPE_NOT_FOUND), -1;
+    };
+    IatHook hook{GetModuleHandleA(nullptr), "user32.dll", "DialogBoxParamA", reinterpret_cast<void *>(+noDialog)};
     ASSERT_TRUE(hook.installed());
     EXPECT_EQ(runSendMailDialog(*job), UXD_E_CANCELLED);
 }

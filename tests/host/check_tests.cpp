@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <fstream>
 #include <functional>
 #include <memory>
 #include <sstream>
@@ -39,14 +38,6 @@ PrefixChange defaultClient(const Values &values, DWORD nameType = REG_SZ) {
     });
 }
 PrefixChange clientDlls(const std::string &path, const std::string &ex) { return defaultClient({{"DLLPath", path}, {"DLLPathEx", ex}}); }
-
-// A mail client's DLL for `machine` as it looks from outside: a DOS stub, "PE\0\0" and a file header.
-std::string writeDll(const std::string &path, WORD machine) {
-    std::string dll(0x200, '\0');
-    dll[0] = 'M', dll[1] = 'Z', dll[0x3C] = 0x40, dll[0x40] = 'P', dll[0x41] = 'E', dll[0x44] = char(machine), dll[0x45] = char(machine >> 8);
-    std::ofstream(path, std::ios::binary) << dll;
-    return path;
-}
 
 using MakeSetup = std::function<PrefixChange(TestMail &)>;
 
@@ -144,8 +135,8 @@ TEST(Check, NamesWhatStandsInTheWayOfASilentSendAndExitsWithTheCodeItWouldMeet) 
             run = runProgram(GetFileAttributesA(own.c_str()) == INVALID_FILE_ATTRIBUTES ? "uxdsend.exe" : own.c_str(),
                              c.arguments, mail.folder());
         }
-        std::ofstream(binFile(("check_" + std::string(c.setup) + ".txt").c_str()), std::ios::binary)
-            << run.out << "exit status " << long(run.status) << "\n";
+        writeFile(binFile(("check_" + std::string(c.setup) + ".txt").c_str()),
+                  run.out + "exit status " + std::to_string(long(run.status)) + "\n");
         EXPECT_EQ(run.status, c.status) << run.out << run.err;
         for (const std::string &text : c.said)
             EXPECT_NE(run.out.find(text), std::string::npos) << "expected \"" << text << "\" in:\n" << run.out;

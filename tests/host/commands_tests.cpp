@@ -5,8 +5,6 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 #include <numeric>
 #include <regex>
 
@@ -32,8 +30,7 @@ std::wstring widen(const std::string &text, UINT page) {
 // A catalogue text as the resource script of a language has it, in the ANSI code page that
 // the plug-in hands its texts out in.
 std::string scriptText(const char *script, const char *id) {
-    std::ifstream in(std::string(UXD_RESOURCE_SCRIPTS) + script, std::ios::binary);
-    const std::string text(std::istreambuf_iterator<char>(in), {});
+    const std::string text = readFile(std::string(UXD_RESOURCE_SCRIPTS) + script);
     std::smatch found;
     if (!std::regex_search(text, found, std::regex(std::string(id) + "[ \t]+\"((?:[^\"]|\"\")*)\"")))
         return std::string("(no ") + id + " in " + script + ")";

@@ -4,7 +4,6 @@
 #include <windows.h>
 
 #include <cstdio>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -15,6 +14,7 @@
 #include "mail_client_registration.h"
 #include "module_state.h"
 #include "rmlocale.h"
+#include "test_paths.h"
 #include "uxdmapi.h"
 
 using namespace uxd;
@@ -98,11 +98,8 @@ TEST_F(Module, StartsOnlyWhereMAPI32HasAMailClientToHandCallsTo) {
     char self32[MAX_PATH];
     GetModuleFileNameA(nullptr, self32, MAX_PATH);  // a 64-bit image that exists
     const std::string image = self32, notImage = std::string(self32) + ".txt";
-    std::string i386(0x200, '\0');  // a DOS stub, "PE\0\0" and an i386 file header
-    i386[0] = 'M', i386[1] = 'Z', i386[0x3C] = 0x40, i386[0x40] = 'P', i386[0x41] = 'E', i386[0x44] = 0x4C, i386[0x45] = 0x01;
-    const std::string i386Path = std::string(self32) + ".i386.dll";
-    for (auto [path, bytes] : {std::pair{notImage, std::string("not a DLL")}, std::pair{i386Path, i386}})
-        ASSERT_TRUE((std::ofstream(path, std::ios::binary) << bytes).good()) << path;
+    const std::string i386Path = writeDll(std::string(self32) + ".i386.dll", IMAGE_FILE_MACHINE_I386);
+    ASSERT_TRUE(writeFile(notImage, "not a DLL") && !i386Path.empty());
     using Values = std::vector<std::pair<const char *, std::string>>;
     const struct { const char *registered; bool key; Values values; bool available; DWORD type = REG_SZ; } cases[] = {
         // The office suite's shape: a bare name the search may not find, and an installer component.

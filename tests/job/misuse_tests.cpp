@@ -38,46 +38,34 @@ TEST_F(Misuse, EachExportRefusesWhatAHostGetsWrong) {
     UXDExportRequest oneFile = {};
     const char *paths[] = {"C:\\nowhere\\q3.pdf"};
     oneFile.fileCount = 1, oneFile.filePaths = paths;
+    const UXDResult kRefused = UXD_E_INVALID_ARGUMENT;
     const struct {
         const char *what;
-        std::function<UXDResult()> call;
         UXDResult code;
         void *outAfter;  // what `out` holds afterwards
+        std::function<UXDResult()> call;
     } rows[] = {
-        {"init: no export record", [&] { return init(&good, &out, &info, false); }, UXD_E_INVALID_ARGUMENT, nullptr},
-        {"init: no job out-pointer", [&] { return init(&good, nullptr, &info); }, UXD_E_INVALID_ARGUMENT, kUntouched},
-        {"init: no info out-pointer", [&] { return init(&good, &out, nullptr); }, UXD_E_INVALID_ARGUMENT, nullptr},
-        {"init: a count with a null table", [&] { return init(&noTable, &out, &info); }, UXD_E_INVALID_ARGUMENT, nullptr},
-        {"init: an identifier size without an identifier", [&] { return init(&noId, &out, &info); },
-         UXD_E_INVALID_ARGUMENT, nullptr},
-        {"init: a flat block cut short", [&] { return init(cutBlock, &out, &info); }, UXD_E_INVALID_ARGUMENT, nullptr},
-        {"export: no job", [&] { return UXDExportToDestination(nullptr, &oneFile); }, UXD_E_INVALID_ARGUMENT, kUntouched},
-        {"encode: no job", [&] { return UXDEncodeDestinationOptions(nullptr, &out, &size); }, UXD_E_INVALID_ARGUMENT,
-         kUntouched},
-        {"encode: no block out-pointer", [&] { return UXDEncodeDestinationOptions(ready.get(), nullptr, &size); },
-         UXD_E_INVALID_ARGUMENT, kUntouched},
-        {"encode: no size out-pointer", [&] { return UXDEncodeDestinationOptions(ready.get(), &out, nullptr); },
-         UXD_E_INVALID_ARGUMENT, kUntouched},
-        {"decode: no job", [&] { return UXDDecodeDestinationOptions(nullptr, outAs()); }, UXD_E_INVALID_ARGUMENT,
-         kUntouched},
-        {"decode: no record out-pointer", [&] { return UXDDecodeDestinationOptions(ready.get(), nullptr); },
-         UXD_E_INVALID_ARGUMENT, kUntouched},
-        {"A2W: no source, no result", [&] { return UXDDestinationOptionsA2W(nullptr, outAsW(), nullptr); }, UXD_SUCCESS,
-         nullptr},
-        {"A2W: no result out-pointer", [&] { return UXDDestinationOptionsA2W(&good, nullptr, nullptr); },
-         UXD_E_INVALID_ARGUMENT, kUntouched},
-        {"A2W: a count with a null table", [&] { return UXDDestinationOptionsA2W(&noTable, outAsW(), nullptr); },
-         UXD_E_INVALID_ARGUMENT, nullptr},
-        {"A2W: a flat block cut short", [&] { return UXDDestinationOptionsA2W(cutBlock, outAsW(), &size); },
-         UXD_E_INVALID_ARGUMENT, nullptr},
-        {"W2A: no source, no result", [&] { return UXDDestinationOptionsW2A(nullptr, outAs(), nullptr); }, UXD_SUCCESS,
-         nullptr},
-        {"W2A: a count with a null table", [&] { return UXDDestinationOptionsW2A(noTableW, outAs(), nullptr); },
-         UXD_E_INVALID_ARGUMENT, nullptr},
-        {"W2A: a flat block cut short", [&] { return UXDDestinationOptionsW2A(cutBlockW, outAs(), &size); },
-         UXD_E_INVALID_ARGUMENT, nullptr},
-        {"free: nothing", [&] { return UXDFreeDestinationOptions(0, nullptr); }, UXD_SUCCESS, kUntouched},
-        {"term: no job", [&] { return UXDTermExportDestination(nullptr, 0); }, UXD_SUCCESS, kUntouched},
+        {"init: no export record", kRefused, nullptr, [&] { return init(&good, &out, &info, false); }},
+        {"init: no job out-pointer", kRefused, kUntouched, [&] { return init(&good, nullptr, &info); }},
+        {"init: no info out-pointer", kRefused, nullptr, [&] { return init(&good, &out, nullptr); }},
+        {"init: a count with a null table", kRefused, nullptr, [&] { return init(&noTable, &out, &info); }},
+        {"init: an identifier size without an identifier", kRefused, nullptr, [&] { return init(&noId, &out, &info); }},
+        {"init: a flat block cut short", kRefused, nullptr, [&] { return init(cutBlock, &out, &info); }},
+        {"export: no job", kRefused, kUntouched, [&] { return UXDExportToDestination(nullptr, &oneFile); }},
+        {"encode: no job", kRefused, kUntouched, [&] { return UXDEncodeDestinationOptions(nullptr, &out, &size); }},
+        {"encode: no block out-pointer", kRefused, kUntouched, [&] { return UXDEncodeDestinationOptions(ready.get(), nullptr, &size); }},
+        {"encode: no size out-pointer", kRefused, kUntouched, [&] { return UXDEncodeDestinationOptions(ready.get(), &out, nullptr); }},
+        {"decode: no job", kRefused, kUntouched, [&] { return UXDDecodeDestinationOptions(nullptr, outAs()); }},
+        {"decode: no record out-pointer", kRefused, kUntouched, [&] { return UXDDecodeDestinationOptions(ready.get(), nullptr); }},
+        {"A2W: no source, no result", UXD_SUCCESS, nullptr, [&] { return UXDDestinationOptionsA2W(nullptr, outAsW(), nullptr); }},
+        {"A2W: no result out-pointer", kRefused, kUntouched, [&] { return UXDDestinationOptionsA2W(&good, nullptr, nullptr); }},
+        {"A2W: a count with a null table", kRefused, nullptr, [&] { return UXDDestinationOptionsA2W(&noTable, outAsW(), nullptr); }},
+        {"A2W: a flat block cut short", kRefused, nullptr, [&] { return UXDDestinationOptionsA2W(cutBlock, outAsW(), &size); }},
+        {"W2A: no source, no result", UXD_SUCCESS, nullptr, [&] { return UXDDestinationOptionsW2A(nullptr, outAs(), nullptr); }},
+        {"W2A: a count with a null table", kRefused, nullptr, [&] { return UXDDestinationOptionsW2A(noTableW, outAs(), nullptr); }},
+        {"W2A: a flat block cut short", kRefused, nullptr, [&] { return UXDDestinationOptionsW2A(cutBlockW, outAs(), &size); }},
+        {"free: nothing", UXD_SUCCESS, kUntouched, [&] { return UXDFreeDestinationOptions(0, nullptr); }},
+        {"term: no job", UXD_SUCCESS, kUntouched, [&] { return UXDTermExportDestination(nullptr, 0); }},
     };
     for (const auto &row : rows) {
         const long blocks = allocation_fault::outstanding();

@@ -7,8 +7,6 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -24,9 +22,8 @@ struct ProgramRun {
 
 namespace program_run {
 inline std::string readAndDelete(const std::string &path) {
-    std::ifstream in(path, std::ios::binary);
-    const std::string text(std::istreambuf_iterator<char>(in), {});
-    in.close(), DeleteFileA(path.c_str());
+    const std::string text = readFile(path);
+    DeleteFileA(path.c_str());
     return text;
 }
 

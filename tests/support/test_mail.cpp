@@ -100,8 +100,7 @@ std::vector<SentMail> TestMail::sent() const {
     std::sort(files.begin(), files.end());  // message-0001.eml, ...
     std::vector<SentMail> mails;
     for (const std::string &path : files) {
-        std::ifstream in(path, std::ios::binary);
-        const std::string eml(std::istreambuf_iterator<char>(in), {});
+        const std::string eml = readFile(path);
         std::string head = "\n" + eml.substr(0, eml.find("\r\n\r\n"));
         SentMail mail{field(head, "To"), field(head, "Cc"), field(head, "Subject"), "", {}};
         const std::string textStart = "8bit\r\n\r\n";

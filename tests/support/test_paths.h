@@ -1,8 +1,11 @@
-// Where the built binaries lie, seen from a running test program (they share one folder).
+// Where the built binaries lie, seen from a running test program (they share one folder), and
+// the files a test reads or writes whole.
 #pragma once
 
 #include <windows.h>
 
+#include <fstream>
+#include <iterator>
 #include <string>
 
 inline std::string binFolder() {  // with a trailing backslash
@@ -11,3 +14,17 @@ inline std::string binFolder() {  // with a trailing backslash
     return folder.substr(0, folder.find_last_of("\\/") + 1);
 }
 inline std::string binFile(const char *name) { return binFolder() + name; }
+
+inline std::string readFile(const std::string &path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+inline bool writeFile(const std::string &path, const std::string &bytes) {
+    return (std::ofstream(path, std::ios::binary) << bytes).good();
+}
+// A DLL for `machine` as it looks from outside: a DOS stub, "PE\0\0" and a file header.
+inline std::string writeDll(const std::string &path, WORD machine) {
+    std::string dll(0x200, '\0');
+    dll[0] = 'M', dll[1] = 'Z', dll[0x3C] = 0x40, dll[0x40] = 'P', dll[0x41] = 'E', dll[0x44] = char(machine), dll[0x45] = char(machine >> 8);
+    return writeFile(path, dll) ? path : "";
+}
