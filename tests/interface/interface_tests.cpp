@@ -153,7 +153,7 @@ std::string repeated(const std::string &piece, size_t length) {
 
 // The texts of each language: the language tests. Here the layout, and texts longer than
 // the buffers (pelmo0600.dll's), cut at 255 and 1020.
-TEST_F(Module, HasTheHostsByteLayoutAndCutsLongTexts) {
+TEST_F(Module, HasTheHostsByteLayoutCutsLongTextsAndIsKeptPerLanguageButLanguageZero) {
     const struct { uint32_t language; std::string name, description; } cases[] = {
         {0x0409, "MAPI", "MAPI exports the report in the specified format as an e-mail attachment."
                          "  Note: for this format to work, you must have a mail client installed."},
@@ -171,10 +171,8 @@ TEST_F(Module, HasTheHostsByteLayoutAndCutsLongTexts) {
         EXPECT_STREQ(entry->name, c.name.c_str());
         EXPECT_STREQ(entry->description, c.description.c_str());
     }
-}
-
-TEST_F(Module, IsKeptPerLanguageButMadeAnewForLanguageZero) {
-    ASSERT_EQ(UXDInitialize(0), UXD_SUCCESS);
+    // Kept per language, but made anew for language 0.
+    rmCalls = {};
     UXDDestinationCatalogue *german = UXDGetExportDestinationsEx(0x0407);
     const int loads = rmCalls.loads;
     EXPECT_GT(loads, 0) << "the texts come through the resource manager";

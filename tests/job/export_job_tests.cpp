@@ -11,7 +11,7 @@ using namespace uxd;
 using JobConstruction = JobTest;
 using Job = uxd::unique_job;
 
-TEST_F(JobConstruction, RecordSizeDecidesWhichFieldsAreRead) {
+TEST_F(JobConstruction, RecordSizeDecidesWhichFieldsAreReadAndTheRestStartsEmpty) {
     const struct { uint16_t structSize; uint32_t allowLogonUI, language, expectedFlags, expectedLanguage; } cases[] = {
         {56, 1, 0x0407, 0, 0x400},        // neither field is there
         {60, 1, 0x0407, 1, 0x400}, {60, 0, 0x0407, 0, 0x400},  // logon dialog allowed or not, no language yet
@@ -23,9 +23,7 @@ TEST_F(JobConstruction, RecordSizeDecidesWhichFieldsAreRead) {
         EXPECT_EQ(job->logonFlags, c.expectedFlags) << "structSize " << c.structSize;
         EXPECT_EQ(job->language, c.expectedLanguage) << "structSize " << c.structSize;
     }
-}
-
-TEST_F(JobConstruction, InformationBlockIsSizedAndZeroedAndNoFilesMeansNoAttachments) {
+    // The information block sized and zeroed, the window whole; no files, no attachments.
     HostExport host;
     Job job(new MAPIDestination(reinterpret_cast<HWND>(0x12345678ABull), host.with({})));
     auto *bytes = reinterpret_cast<const unsigned char *>(&job->infoBlock);

@@ -36,7 +36,7 @@ protected:
 };
 }  // namespace
 
-TEST_F(WaitCursorShown, OnceForAllOfEachCallsWork) {
+TEST_F(WaitCursorShown, OnceForAllOfEachCallsWorkAndPutBackOnceWhenItFailsHalfWay) {
     EXPECT_EQ(cursorsOf([&] { ASSERT_EQ(setUpJob(&options), UXD_SUCCESS); }), once)
         << "UXDInitExportDestination, silently: loading the mail system, logging on, resolving";
     EXPECT_EQ(cursorsOf([&] { ASSERT_EQ(UXDExportToDestination(ready.get(), &noFiles), UXD_SUCCESS); }), once) << "UXDExportToDestination";
@@ -49,9 +49,7 @@ TEST_F(WaitCursorShown, OnceForAllOfEachCallsWork) {
         << "UXDDecodeDestinationOptions";
     UXDFreeDestinationOptions(0, record);
     EXPECT_EQ(cursorsOf([&] { UXDTermExportDestination(ready.release(), 0); }), none) << "UXDTermExportDestination";
-}
 
-TEST_F(WaitCursorShown, PutBackOnceWhenACallFailsHalfWay) {
     options.toNames = text("Ann Archer; Zed Unknown");  // the second name matches nobody
     EXPECT_EQ(cursorsOf([&] { EXPECT_EQ(setUpJob(&options), UXD_E_FAILURE); }), once) << "setup, resolving";
     mail->set("results", "MAPILogon", "3,3");

@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "allocation.h"
+#include "byte_fields.h"
 #include "codepage_standin.h"
 #include "encoded_options.h"
 #include "flat_block.h"
@@ -21,11 +22,6 @@ using Texts = std::vector<const char *>;  // the seven texts in layout order
 
 // Little-endian, as on the Windows targets.
 void put(Bytes &b, std::size_t at, std::size_t width, uint64_t v) { std::memcpy(&b[at], &v, width); }
-uint64_t get(const void *p, std::size_t at, std::size_t width) {
-    uint64_t v = 0;
-    std::memcpy(&v, static_cast<const unsigned char *>(p) + at, width);
-    return v;
-}
 struct Field { std::size_t at, width; uint64_t value; };
 Bytes with(Bytes b, std::initializer_list<Field> fields) {
     for (const Field &f : fields) put(b, f.at, f.width, f.value);
@@ -89,7 +85,7 @@ Converted convert(UXDResult (*f)(const Source *, Result **, uint16_t *), Bytes s
         EXPECT_TRUE(!result && size == 0xBEEF) << "code " << code << " with a result or a size";
         return {code, {}};
     }
-    EXPECT_EQ(size, get(result, 68, 2)) << "the size out-value is the result's flatSize";
+    EXPECT_EQ(size, readField<uint16_t>(result, 68)) << "the size out-value is the result's flatSize";
     const auto *p = reinterpret_cast<const unsigned char *>(result);
     Converted out{code, Bytes(p, p + (size ? size : 70))};
     uxd::releaseOptionsRecord(result);

@@ -13,13 +13,6 @@
 using namespace uxd;
 
 namespace {
-template <class T>
-T at(const void *block, size_t offset) {
-    T value;
-    std::memcpy(&value, static_cast<const char *>(block) + offset, sizeof value);
-    return value;
-}
-
 const unsigned char kEntryId[16] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15};
 MapiRecipDesc entry(ULONG recipClass, const char *name, ULONG eidSize = 16) {
     return recipient(recipClass, name, "SMTP:a@b.c", eidSize, eidSize ? const_cast<unsigned char *>(kEntryId) : nullptr);
@@ -105,11 +98,11 @@ TEST_F(JobOptions, TextOfTheSystemCodePageSurvivesTheRoundTripThroughUtf16) {
     MAPIDestinationOptions *back = nullptr;
     ASSERT_EQ(UXDDestinationOptionsA2W(static_cast<MAPIDestinationOptions *>(block), &wide, &size), 0);
     const char *w = reinterpret_cast<char *>(wide);
-    EXPECT_EQ(std::wstring(reinterpret_cast<const UXDWideChar *>(w + at<uint64_t>(w, 26))), page->wideSubject);
+    EXPECT_EQ(std::wstring(reinterpret_cast<const UXDWideChar *>(w + readField<uint64_t>(w, 26))), page->wideSubject);
     ASSERT_EQ(reinterpret_cast<UXDDestinationOptionsW2AProc>(&UXDDestinationOptionsW2A)(wide, &back, &size), 0);
     const char *b = reinterpret_cast<char *>(back);
-    EXPECT_STREQ(b + at<uint64_t>(b, 26), job->subjectText) << "every character back";
-    EXPECT_STREQ(b + at<uint64_t>(b, at<uint64_t>(b, 44) + 8), page->name);
+    EXPECT_STREQ(b + readField<uint64_t>(b, 26), job->subjectText) << "every character back";
+    EXPECT_STREQ(b + readField<uint64_t>(b, readField<uint64_t>(b, 44) + 8), page->name);
     UXDFreeDestinationOptions(0, reinterpret_cast<MAPIDestinationOptions *>(wide));
     UXDFreeDestinationOptions(0, back);
 }
