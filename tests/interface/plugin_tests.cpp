@@ -13,7 +13,7 @@ extern "C" const char *uxd_c_host_identifier(UXDGetExportDestinationsExProc dest
 class Plugin : public testing::Test {
 protected:
     void SetUp() override { ASSERT_NE(dll, nullptr) << "cannot load, error " << GetLastError(); }
-    void TearDown() override { FreeLibrary(dll); }  // the next test sees a fresh load
+    void TearDown() override { FreeLibrary(dll); }
     template <class T = char>
     const T *at(DWORD rva) const { return reinterpret_cast<const T *>(reinterpret_cast<const BYTE *>(dll) + rva); }
     // A data directory of the image, read where the loader has mapped it.
@@ -25,7 +25,22 @@ protected:
     HMODULE dll = LoadLibraryExA(binFile("uxdmapi.dll").c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 };
 
-TEST_F(Plugin, ExportsPlainNamesAndImportsOnlyWhatEveryHostMachineHas) {
+// Bound by name right after the load; then a C host (public_header_c.c) reads the catalogue.
+TEST_F(Plugin, ExportsPlainNamesImportsOnlyWhatEveryHostHasAndServesACHostFromTheLoad) {
+    auto bind = [&](const char *name) { return reinterpret_cast<void *>(GetProcAddress(dll, name)); };
+    auto version = reinterpret_cast<UXDGetVersionProc>(bind("UXDGetVersion"));
+    auto errorText = reinterpret_cast<UXDGetErrorTextProc>(bind("UXDGetErrorText"));
+    auto destinations = reinterpret_cast<UXDGetExportDestinationsExProc>(bind("UXDGetExportDestinationsEx"));
+    ASSERT_TRUE(version && errorText && destinations) << "entry points not found by name";
+    EXPECT_EQ(version(), 0x0100);
+    EXPECT_STREQ(errorText(nullptr), "");  // a null pointer fails this too
+    EXPECT_STREQ(uxd_c_host_identifier(destinations), "xmapi");
+    // Without a language: the catalogue of the product's, as the resource manager reports it.
+    auto productDestinations = reinterpret_cast<UXDGetExportDestinationsProc>(bind("UXDGetExportDestinations"));
+    auto productLocale = reinterpret_cast<LANGID(WINAPI *)()>(
+        reinterpret_cast<void *>(GetProcAddress(GetModuleHandleA("rmlocale-1-0.dll"), "GetProductLocale")));
+    ASSERT_TRUE(productDestinations && productLocale);
+    EXPECT_EQ(productDestinations(), destinations(productLocale()));
     auto *exports = directory<IMAGE_EXPORT_DIRECTORY>(IMAGE_DIRECTORY_ENTRY_EXPORT);
     std::set<std::string> exported;
     for (DWORD i = 0; i < exports->NumberOfNames; ++i)
@@ -46,22 +61,4 @@ TEST_F(Plugin, ExportsPlainNamesAndImportsOnlyWhatEveryHostMachineHas) {
         CharLowerA(name.data());
         EXPECT_EQ(allowed.count(name), 1u) << "imports " << name << ", which a host need not have";
     }
-}
-
-// Bound by name right after the load; then a C host (public_header_c.c) reads the catalogue.
-TEST_F(Plugin, AfterLoadReportsVersionAndEmptyErrorTextAndServesACHost) {
-    auto bind = [&](const char *name) { return reinterpret_cast<void *>(GetProcAddress(dll, name)); };
-    auto version = reinterpret_cast<UXDGetVersionProc>(bind("UXDGetVersion"));
-    auto errorText = reinterpret_cast<UXDGetErrorTextProc>(bind("UXDGetErrorText"));
-    auto destinations = reinterpret_cast<UXDGetExportDestinationsExProc>(bind("UXDGetExportDestinationsEx"));
-    ASSERT_TRUE(version && errorText && destinations) << "entry points not found by name";
-    EXPECT_EQ(version(), 0x0100);
-    EXPECT_STREQ(errorText(nullptr), "");  // a null pointer fails this too
-    EXPECT_STREQ(uxd_c_host_identifier(destinations), "xmapi");
-    // Without a language: the catalogue of the product's, as the resource manager reports it.
-    auto productDestinations = reinterpret_cast<UXDGetExportDestinationsProc>(bind("UXDGetExportDestinations"));
-    auto productLocale = reinterpret_cast<LANGID(WINAPI *)()>(
-        reinterpret_cast<void *>(GetProcAddress(GetModuleHandleA("rmlocale-1-0.dll"), "GetProductLocale")));
-    ASSERT_TRUE(productDestinations && productLocale);
-    EXPECT_EQ(productDestinations(), destinations(productLocale()));
 }

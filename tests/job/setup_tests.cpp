@@ -91,8 +91,9 @@ TEST_F(Setup, NoReleasedBlockHoldsThePassword) {
     allocation_fault::watchReleasesFor(nullptr);
 }
 
-// A failed setup leaves the job's text for the host, within the module's buffer.
-TEST_F(Setup, FailureLeavesItsTextForTheHost) {
+// A failed setup leaves the job's text for the host, within the module's buffer; a cancelled
+// dialog gives no job and leaves the host's info pointer alone.
+TEST_F(Setup, FailureLeavesItsTextAndACancelNoJob) {
     std::string longName(400, 'q');
     options.toNames = &longName[0];
     EXPECT_EQ(setUpJob(&options), UXD_E_FAILURE);
@@ -103,16 +104,13 @@ TEST_F(Setup, FailureLeavesItsTextForTheHost) {
         EXPECT_EQ(got.size(), 299u) << "cut to 299 characters: " << got.substr(0, 60);
         EXPECT_EQ(got.compare(0, 29, "No match could be found for <"), 0) << got;
     }
-}
-
-TEST_F(Setup, CancelledDialogGivesNoJob) {
     UXDJobInfo *info = reinterpret_cast<UXDJobInfo *>(0x1234);
     void *handle = reinterpret_cast<void *>(1);
     MessageBoxWatcher dialog(IDCANCEL);  // the Send Mail dialog is the thread's first dialog
     EXPECT_EQ(UXDInitExportDestination(nullptr, 0, nullptr, host.with({}), &handle, &info), UXD_E_CANCELLED);
     EXPECT_EQ(dialog.caption(), "Send Mail");
     EXPECT_EQ(handle, nullptr);
-    EXPECT_EQ(info, reinterpret_cast<UXDJobInfo *>(0x1234)) << "untouched";
+    EXPECT_EQ(info, reinterpret_cast<UXDJobInfo *>(0x1234));
 }
 
 // A mail system may move the working directory and change the locale in any of its calls.

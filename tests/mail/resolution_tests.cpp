@@ -37,14 +37,10 @@ protected:
 constexpr unsigned long kNotFound = 0x8004010Ful, kAmbiguous = 0x80040700ul;
 }  // namespace
 
-// Each program must take the path it is named for, or one path would be tested twice.
-TEST(ResolutionPath, FollowsTheProgramName) {
-    char program[MAX_PATH] = "";
+TEST_F(Resolution, SuccessTakesTheDisplayNameAndKeepsTheRecipientsClass) {
+    char program[MAX_PATH] = "";  // each program takes the path it is named for, or one is tested twice
     GetModuleFileNameA(nullptr, program, MAX_PATH);
     EXPECT_EQ(useAddressBook(), !strstr(program, "_vista")) << program << " (Wine's AppDefaults Version)";
-}
-
-TEST_F(Resolution, SuccessTakesTheDisplayNameAndKeepsTheRecipientsClass) {
     MAPIRecipient *list = parse("bob@example", MAPI_CC);
     ASSERT_EQ(list->resolve(job->session, false, nullptr), UXD_SUCCESS);
     EXPECT_STREQ(list->name, "Bob Carter") << "joining shows display names";

@@ -101,19 +101,6 @@ Converted w2a(const Bytes &b) { return convert(convertOptionsW2A, b); }
     return ::testing::AssertionFailure() << "byte " << i << ": expected " << at(expected) << ", got " << at(got);
 }
 
-TEST(Options, EncoderGivesTheReferenceBlocks) {
-    Bytes got;
-    ASSERT_EQ(encode(Texts(7, ""), {}, got), UXD_SUCCESS);
-    EXPECT_TRUE(sameBytes(emptyAnsi81(), got)) << "empty job";
-    ASSERT_EQ(encode({"Ann", "", "", "", "", "", ""}, {recipient(0, 1, "Ann", "SMTP:a@b.c", 16, kEntryId)}, got),
-              UXD_SUCCESS);
-    EXPECT_TRUE(sameBytes(oneRecipient(1), got)) << "one recipient";
-    unsigned char *block = nullptr;
-    uint16_t size = 0;
-    EXPECT_EQ(encodeOptions(Texts(7, "").data(), nullptr, 1, &block, &size), UXD_E_INVALID_ARGUMENT)
-        << "a count without a table";
-}
-
 // Each allocation of both flat conversions fails in turn. The name after the password is the
 // longest text, so a scratch grows once the password is in the new block: that block, released
 // on the failure, must be wiped.
@@ -140,7 +127,17 @@ TEST(Options, AFlatConversionThatFailsWipesThePasswordItCopied) {
     allocation_fault::watchReleasesFor(nullptr);
 }
 
-TEST(Options, FlatBlocksConvertByteForByte) {
+TEST(Options, EncoderAndFlatConversionsGiveTheReferenceBlocks) {
+    Bytes got;
+    ASSERT_EQ(encode(Texts(7, ""), {}, got), UXD_SUCCESS);
+    EXPECT_TRUE(sameBytes(emptyAnsi81(), got)) << "empty job";
+    ASSERT_EQ(encode({"Ann", "", "", "", "", "", ""}, {recipient(0, 1, "Ann", "SMTP:a@b.c", 16, kEntryId)}, got),
+              UXD_SUCCESS);
+    EXPECT_TRUE(sameBytes(oneRecipient(1), got)) << "one recipient";
+    unsigned char *block = nullptr;
+    uint16_t size = 0;
+    EXPECT_EQ(encodeOptions(Texts(7, "").data(), nullptr, 1, &block, &size), UXD_E_INVALID_ARGUMENT)
+        << "a count without a table";
     const Bytes emptyRecord = with(Bytes(70, 0), {{0, 2, 70}});
     const struct { const char *what; bool toWide; Bytes source, expected; } cases[] = {
         {"empty job, ANSI 81 to wide", true, emptyAnsi81(), emptyWide88()},

@@ -42,7 +42,7 @@ TEST(FormatText, FillsDirectivesInOrderAndCutsToCapacity) {
     }
 }
 
-TEST(FormatText, BoundedCopyKeepsCapacityMinusOneAndTheTerminator) {
+TEST(FormatText, BoundedCopyKeepsCapacityMinusOneAndDecimalTextFitsEveryValue) {
     for (std::size_t capacity : {1, 4, 5, 6}) {
         char buffer[16];
         std::memset(buffer, 'Z', sizeof buffer);
@@ -51,9 +51,6 @@ TEST(FormatText, BoundedCopyKeepsCapacityMinusOneAndTheTerminator) {
         EXPECT_EQ(std::string(buffer + capacity, sizeof buffer - capacity), std::string(sizeof buffer - capacity, 'Z'))
             << "written past capacity " << capacity;
     }
-}
-
-TEST(FormatText, DecimalTextOfEveryWidth) {
     const struct { uint32_t value; const char *expected; } cases[] = {
         {0, "0"}, {7, "7"}, {10, "10"}, {2147746063u, "2147746063"}, {4294967295u, "4294967295"}};
     for (const auto &c : cases) {

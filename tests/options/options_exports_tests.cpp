@@ -31,7 +31,7 @@ protected:
 };
 }  // namespace
 
-TEST_F(JobOptions, GatheringKeepsClassOrderAndAsksNothingWithoutResolving) {
+TEST_F(JobOptions, GatheringKeepsClassOrderWithoutResolvingAndEncodingReplacesTheBlock) {
     parse(job->toList.head, "Ann Archer; Bob Carter", MAPI_TO);
     parse(job->bccList.head, "Ghost", MAPI_BCC);
     uint32_t count = 0;
@@ -44,9 +44,10 @@ TEST_F(JobOptions, GatheringKeepsClassOrderAndAsksNothingWithoutResolving) {
     EXPECT_EQ(table[0].lpszAddress, nullptr) << "unresolved: class and name only";
     release(table);
     EXPECT_TRUE(mail->calls("MAPIResolveName").empty() && mail->calls("ResolveName").empty());
-}
 
-TEST_F(JobOptions, EncodingReplacesTheBlockUnlessResolutionFails) {
+    // Encoding resolves; it replaces the job's block unless resolution fails.
+    makeJob();
+    ASSERT_EQ(bindSimpleMapi(*job), UXD_SUCCESS);
     void *first = nullptr, *second = nullptr;
     uint16_t size = 0;
     ASSERT_EQ(UXDEncodeDestinationOptions(job.get(), &first, &size), UXD_SUCCESS);
