@@ -15,18 +15,6 @@
 namespace {
 using Words = std::vector<std::string>;
 
-std::string narrow(const std::wstring &text, UINT page) {
-    std::string out(text.size() * 4, '\0');
-    out.resize(WideCharToMultiByte(page, 0, text.data(), int(text.size()), &out[0], int(out.size()), nullptr, nullptr));
-    return out;
-}
-
-std::wstring widen(const std::string &text, UINT page) {
-    std::wstring out(text.size(), L'\0');
-    out.resize(MultiByteToWideChar(page, 0, text.data(), int(text.size()), &out[0], int(out.size())));
-    return out;
-}
-
 // A catalogue text as the resource script of a language has it, in the ANSI code page that
 // the plug-in hands its texts out in.
 std::string scriptText(const char *script, const char *id) {

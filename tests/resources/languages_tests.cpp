@@ -35,17 +35,9 @@ std::wstring loadWide(HMODULE module, UINT id) {
     return length > 0 ? std::wstring(text, length) : std::wstring();
 }
 
-// `text` in a code page: the ANSI one as the plug-in hands texts out, or UTF-8 for messages.
-std::string inPage(const std::wstring &text, UINT page = CP_UTF8) {
-    std::string out(text.size() * 4 + 1, '\0');
-    int length = WideCharToMultiByte(page, 0, text.c_str(), -1, &out[0], static_cast<int>(out.size()), nullptr, nullptr);
-    out.resize(length > 0 ? length - 1 : 0);
-    return out;
-}
-
 // "%s", "%u", ... in the order the text uses them: a translation must keep them as they were.
 std::vector<std::string> placeholders(const std::wstring &text) {
-    const std::string utf8 = inPage(text);
+    const std::string utf8 = narrow(text);
     const std::regex conversion("%[-+ #0-9.]*[a-zA-Z%]");
     return {std::sregex_token_iterator(utf8.begin(), utf8.end(), conversion), std::sregex_token_iterator()};
 }
@@ -98,18 +90,18 @@ void checkLabelsFit(HWND dialog) {
         GetGlyphIndicesW(dc, text.c_str(), static_cast<int>(text.size()), glyphs.data(), GGI_MARK_NONEXISTING_GLYPHS);
         SelectObject(dc, before), ReleaseDC(control, dc);
         EXPECT_EQ(std::count(glyphs.begin(), glyphs.end(), WORD(0xFFFF)), 0)
-            << "\"" << inPage(text) << "\" has characters that its font cannot draw";
+            << "\"" << narrow(text) << "\" has characters that its font cannot draw";
         GetClientRect(control, &room);
         // A push button leaves the 3-D edge and the focus rectangle on each side of its text.
         int margin = lstrcmpiW(kind, L"Button") ? 0 : 2 * (GetSystemMetrics(SM_CXEDGE) + 2);
-        EXPECT_LE(needed.right + margin, room.right) << "\"" << inPage(text) << "\" is cut off: it needs "
-                                                     << needed.right + margin << " pixels, its " << inPage(kind)
+        EXPECT_LE(needed.right + margin, room.right) << "\"" << narrow(text) << "\" is cut off: it needs "
+                                                     << needed.right + margin << " pixels, its " << narrow(kind)
                                                      << " has " << room.right;
-        EXPECT_LE(needed.bottom, room.bottom) << "\"" << inPage(text) << "\" is cut off at the bottom";
+        EXPECT_LE(needed.bottom, room.bottom) << "\"" << narrow(text) << "\" is cut off at the bottom";
         size_t amp = text.find(L'&');
         EXPECT_TRUE(amp == std::wstring::npos || amp + 1 == text.size() ||
                     accelerators.insert(static_cast<wchar_t>(std::towupper(text[amp + 1]))).second)
-            << "accelerator of \"" << inPage(text) << "\" is used twice";
+            << "accelerator of \"" << narrow(text) << "\" is used twice";
     }
     EXPECT_EQ(labelled, 8) << "four buttons and four labels";
 }
@@ -173,10 +165,10 @@ void checkLanguage(const Catalogue &catalogue, const Language &language) {
     for (UINT id = IDS_DESTINATION_NAME; id <= IDS_DESTINATION_DESCRIPTION; ++id) {
         std::wstring english = loadWide(GetModuleHandleW(nullptr), id), text = loadWide(library.module, id);
         EXPECT_FALSE(text.empty()) << "text " << id << " is missing";
-        EXPECT_EQ(placeholders(text), placeholders(english)) << "text " << id << ": \"" << inPage(text) << "\"";
+        EXPECT_EQ(placeholders(text), placeholders(english)) << "text " << id << ": \"" << narrow(text) << "\"";
         EXPECT_TRUE(id == IDS_DESTINATION_NAME || text != english) << "text " << id << " is not translated";
     }
-    EXPECT_EQ(catalogue.description(language.id), inPage(loadWide(library.module, IDS_DESTINATION_DESCRIPTION), CP_ACP));
+    EXPECT_EQ(catalogue.description(language.id), narrow(loadWide(library.module, IDS_DESTINATION_DESCRIPTION), CP_ACP));
     if (language.caption) checkDialog(language);
 }
 
@@ -186,7 +178,7 @@ TEST(European, TextsCatalogueAndDialogOfEachLanguageAndSpanishForEverySortOrder)
     Catalogue catalogue;
     ASSERT_TRUE(catalogue.started) << "UXDInitialize failed";
     for (const Language &language : kEuropean) checkLanguage(catalogue, language);
-    EXPECT_EQ(catalogue.description(0x0409), inPage(loadWide(GetModuleHandleW(nullptr), IDS_DESTINATION_DESCRIPTION), CP_ACP));
+    EXPECT_EQ(catalogue.description(0x0409), narrow(loadWide(GetModuleHandleW(nullptr), IDS_DESTINATION_DESCRIPTION), CP_ACP));
     checkDialog({0x0409, nullptr, L"Send Mail"});
 }
 

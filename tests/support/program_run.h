@@ -57,9 +57,7 @@ inline std::string readAndClose(HANDLE buffer) {
         DWORD read = 0;
         ReadConsoleOutputCharacterW(buffer, &row[0], kConsoleWidth, {0, y}, &read);
         row.erase(row.find_last_not_of(L' ') + 1);
-        std::string line(row.size() * 3, '\0');
-        line.resize(WideCharToMultiByte(CP_UTF8, 0, row.data(), int(row.size()), &line[0], int(line.size()), nullptr, nullptr));
-        text += line + "\n";
+        text += narrow(row) + "\n";
     }
     CloseHandle(buffer);
     return text;

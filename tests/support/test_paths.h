@@ -1,5 +1,5 @@
-// Where the built binaries lie, seen from a running test program (they share one folder), and
-// the files a test reads or writes whole.
+// Where the built binaries lie, seen from a running test program (they share one folder); the
+// files a test reads or writes whole; texts between UTF-16 and a code page.
 #pragma once
 
 #include <windows.h>
@@ -22,6 +22,17 @@ inline std::string readFile(const std::string &path) {
 inline bool writeFile(const std::string &path, const std::string &bytes) {
     return (std::ofstream(path, std::ios::binary) << bytes).good();
 }
+inline std::string narrow(const std::wstring &text, UINT page = CP_UTF8) {
+    std::string out(text.size() * 4, '\0');
+    out.resize(WideCharToMultiByte(page, 0, text.data(), int(text.size()), &out[0], int(out.size()), nullptr, nullptr));
+    return out;
+}
+inline std::wstring widen(const std::string &text, UINT page) {
+    std::wstring out(text.size(), L'\0');
+    out.resize(MultiByteToWideChar(page, 0, text.data(), int(text.size()), &out[0], int(out.size())));
+    return out;
+}
+
 // A DLL for `machine` as it looks from outside: a DOS stub, "PE\0\0" and a file header.
 inline std::string writeDll(const std::string &path, WORD machine) {
     std::string dll(0x200, '\0');
