@@ -29,8 +29,13 @@ const struct MailSetup { const char *name; TestMailRegistration registration; Ki
     {"Wine's Native Mail Client", TestMailRegistration::Removed, WineNative},
     {"no client", TestMailRegistration::Removed, NoClient}};
 
+// The Windows version Wine reports to the cell's programs ("vista", "win7", "win10"); null: its default.
 void selectWindows(const char *version) {
-    for (const char *program : {"client_host.exe", "uxdsend.exe"}) reportWindows(program, version);
+    for (const std::string program : {"client_host.exe", "uxdsend.exe"}) {
+        const std::string key = "Software\\Wine\\AppDefaults\\" + program;
+        if (version) RegSetKeyValueA(HKEY_CURRENT_USER, key.c_str(), "Version", REG_SZ, version, DWORD(strlen(version) + 1));
+        else RegDeleteKeyValueA(HKEY_CURRENT_USER, key.c_str(), "Version");
+    }
 }
 
 // The prefix as the Wine session leaves it, whatever the test did to it.

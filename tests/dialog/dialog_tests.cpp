@@ -1,12 +1,7 @@
 // The Send Mail dialog as a user drives it under Xvfb, through the test mail system. The same
 // tests run as dialog_tests (Windows 7: the address book) and dialog_tests_vista (Simple MAPI).
 #include <algorithm>
-#include <atomic>
-#include <fstream>
 #include <functional>
-#include <memory>
-#include <set>
-#include <thread>
 #include <tuple>
 
 #include "address_book.h"

@@ -1,6 +1,5 @@
 // Recipient lists of a job: parsing typed names, tables by class, what counts as resolved,
 // and a table refused.
-#include <memory>
 
 #include "job_fixture.h"
 #include "recipient.h"

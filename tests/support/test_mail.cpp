@@ -4,7 +4,6 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <regex>
 
 #include "test_paths.h"
@@ -140,10 +139,4 @@ HRESULT registerTestMail(TestMailRegistration registration) {
     }
     FreeLibrary(testMail);
     return hr;
-}
-
-void reportWindows(const char *program, const char *version) {
-    std::string key = std::string("Software\\Wine\\AppDefaults\\") + program;
-    if (version) RegSetKeyValueA(HKEY_CURRENT_USER, key.c_str(), "Version", REG_SZ, version, DWORD(strlen(version) + 1));
-    else RegDeleteKeyValueA(HKEY_CURRENT_USER, key.c_str(), "Version");
 }

@@ -50,6 +50,3 @@ private:
 // Extended MAPI), for Simple MAPI only, or taken back with Wine's own client the default again.
 enum class TestMailRegistration { Full, SimpleOnly, Removed };
 HRESULT registerTestMail(TestMailRegistration registration);
-
-// The Windows version Wine reports to `program` ("vista", "win7", "win10"); null: its default.
-void reportWindows(const char *program, const char *version);
