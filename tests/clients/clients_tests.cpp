@@ -29,23 +29,6 @@ const struct MailSetup { const char *name; TestMailRegistration registration; Ki
     {"Wine's Native Mail Client", TestMailRegistration::Removed, WineNative},
     {"no client", TestMailRegistration::Removed, NoClient}};
 
-// The Windows version Wine reports to the cell's programs ("vista", "win7", "win10"); null: its default.
-void selectWindows(const char *version) {
-    for (const std::string program : {"client_host.exe", "uxdsend.exe"}) {
-        const std::string key = "Software\\Wine\\AppDefaults\\" + program;
-        if (version) RegSetKeyValueA(HKEY_CURRENT_USER, key.c_str(), "Version", REG_SZ, version, DWORD(strlen(version) + 1));
-        else RegDeleteKeyValueA(HKEY_CURRENT_USER, key.c_str(), "Version");
-    }
-}
-
-// The prefix as the Wine session leaves it, whatever the test did to it.
-struct PrefixRestored {
-    ~PrefixRestored() {
-        EXPECT_EQ(registerTestMail(TestMailRegistration::Full), S_OK) << "the test mail system is not the default client again";
-        selectWindows(nullptr);
-    }
-};
-
 // What the fake xdg-email recorded: one line per call, its arguments in brackets.
 struct XdgEmail {
     std::string log;  // the log file as Windows sees it
@@ -122,7 +105,9 @@ void sweepAgainstThisClient(const char *program, const char *filter, std::ostrin
 }  // namespace
 
 TEST(ClientMatrix, EverySetupOnEveryWindowsDeliversOrFailsAtOnce) {
-    PrefixRestored restored;
+    const PrefixChange restored = undoing([] {  // whatever the setups did to the prefix
+        EXPECT_EQ(registerTestMail(TestMailRegistration::Full), S_OK) << "the test mail system is not the default client again";
+    });
     std::ostringstream table;
     table << std::fixed << std::setprecision(2) << "setup | Windows | path | exit | seconds | delivered | boxes\n";
 
@@ -138,7 +123,8 @@ TEST(ClientMatrix, EverySetupOnEveryWindowsDeliversOrFailsAtOnce) {
         ASSERT_EQ(registerTestMail(setup.registration), S_OK) << setup.name;
         if (setup.kind == NoClient) RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, "Software\\Clients\\Mail", nullptr);
         for (const char *windows : {"vista", "win7", "win10"}) {
-            selectWindows(windows);
+            const PrefixChange told[] = {wineSetting("client_host.exe", "", "Version", windows),  // of each cell
+                                         wineSetting("uxdsend.exe", "", "Version", windows)};
             for (const std::string path : kPaths) {
                 SCOPED_TRACE(std::string(setup.name) + ", " + windows + ", " + path);
                 TestMail mail;

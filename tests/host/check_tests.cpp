@@ -4,8 +4,6 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <functional>
-#include <memory>
 #include <sstream>
 
 #include "explanations.h"
@@ -17,25 +15,10 @@
 namespace {
 using Words = std::vector<std::string>;
 
-// A change to the prefix lasts while a copy of it is held; the last copy runs its undo, which
-// puts the prefix back as wine-session leaves it (the test's final run shows that it did).
-using PrefixChange = std::shared_ptr<void>;
-PrefixChange undoing(std::function<void()> undo) { return PrefixChange(nullptr, [undo](void *) { undo(); }); }
-
-const char kMailKey[] = "Software\\Clients\\Mail", kCheckClient[] = "uxdmapi Check Client";
-
-// A mail client of the test's made the default, with these values in its own key (none: no key),
-// named by a value of `nameType`; the test mail system registers itself again after.
-using Values = std::vector<std::pair<const char *, std::string>>;
-PrefixChange defaultClient(const Values &values, DWORD nameType = REG_SZ) {
-    const std::string key = std::string(kMailKey) + "\\" + kCheckClient;
-    for (const auto &[name, text] : values)
-        RegSetKeyValueA(HKEY_LOCAL_MACHINE, key.c_str(), name, REG_SZ, text.c_str(), DWORD(text.size() + 1));
-    RegSetKeyValueA(HKEY_LOCAL_MACHINE, kMailKey, nullptr, nameType, kCheckClient, sizeof kCheckClient);
-    return undoing([key] {
-        RegDeleteTreeA(HKEY_LOCAL_MACHINE, key.c_str()), RegDeleteKeyA(HKEY_LOCAL_MACHINE, key.c_str());
-        EXPECT_EQ(registerTestMail(TestMailRegistration::Full), S_OK) << "the test mail system is not the default client again";
-    });
+// The machine's default mail client, a client of the test's (the test's final run shows that
+// the prefix is put back).
+PrefixChange defaultClient(const ClientValues &values, DWORD nameType = REG_SZ) {
+    return defaultClient(HKEY_LOCAL_MACHINE, "uxdmapi Check Client", values, REG_SZ, nameType);
 }
 PrefixChange clientDlls(const std::string &path, const std::string &ex) { return defaultClient({{"DLLPath", path}, {"DLLPathEx", ex}}); }
 
@@ -44,15 +27,10 @@ using MakeSetup = std::function<PrefixChange(TestMail &)>;
 PrefixChange mailOff() { return WriteProfileStringA("Mail", "MAPI", "0"), undoing([] { WriteProfileStringA("Mail", "MAPI", "1"); }); }
 PrefixChange simpleOnlyClient() { return defaultClient({{"DLLPath", binFile("uxdtestmail.dll")}}); }
 
-// A Wine setting for uxdsend.exe alone: the Windows version it is told, how it loads a DLL.
-PrefixChange wineSetting(const std::string &key, const char *name, const char *value) {
-    const std::string at = "Software\\Wine\\AppDefaults\\uxdsend.exe" + key;
-    RegSetKeyValueA(HKEY_CURRENT_USER, at.c_str(), name, REG_SZ, value, DWORD(strlen(value) + 1));
-    return undoing([at, name] { RegDeleteKeyValueA(HKEY_CURRENT_USER, at.c_str(), name); });
-}
-PrefixChange vista() { return wineSetting("", "Version", "vista"); }
-// "": MAPI32.DLL is not loaded at all; "native": only a file of that name that the search finds.
-PrefixChange mapi32LoadOrder(const char *order) { return wineSetting("\\DllOverrides", "mapi32", order); }
+// Wine's settings for uxdsend.exe: the Windows version it is told; how it loads MAPI32.DLL ("":
+// not at all; "native": only a file of that name that the search finds).
+PrefixChange vista() { return wineSetting("uxdsend.exe", "", "Version", "vista"); }
+PrefixChange mapi32LoadOrder(const char *order) { return wineSetting("uxdsend.exe", "\\DllOverrides", "mapi32", order); }
 
 // The test mail system's MAPILogon answers with these results, one per call.
 MakeSetup logonAnswers(const char *results) { return [=](TestMail &mail) { mail.set("results", "MAPILogon", results); return nullptr; }; }

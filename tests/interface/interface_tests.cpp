@@ -14,6 +14,7 @@
 #include "mail_client_registration.h"
 #include "module_state.h"
 #include "rmlocale.h"
+#include "test_mail.h"
 #include "test_paths.h"
 #include "uxdmapi.h"
 
@@ -73,25 +74,6 @@ TEST_F(Module, OneSessionForAllUsesAStrayTerminateLeavesNoDebtAndARefusedStartCo
     EXPECT_EQ(rmCalls.inits, 1) << "and neither call opened a session";
 }
 
-// The client the stub would hand calls to, set up per user (read before the machine's) and
-// removed after each case; the test mail system stays the machine's client meanwhile.
-struct ProbeClient {
-    static constexpr const char *kMail = "Software\\Clients\\Mail", *kName = "uxdmapi Probe Client";
-    std::string key = std::string(kMail) + "\\" + kName;
-    explicit ProbeClient(bool withKey) {
-        RegSetKeyValueA(HKEY_CURRENT_USER, kMail, nullptr, REG_SZ, kName, DWORD(strlen(kName) + 1));
-        HKEY made;
-        if (withKey && RegCreateKeyA(HKEY_CURRENT_USER, key.c_str(), &made) == ERROR_SUCCESS) RegCloseKey(made);
-    }
-    ~ProbeClient() {
-        RegDeleteTreeA(HKEY_CURRENT_USER, key.c_str()), RegDeleteKeyA(HKEY_CURRENT_USER, key.c_str());
-        RegDeleteKeyValueA(HKEY_CURRENT_USER, kMail, nullptr);
-    }
-    void text(const char *name, const std::string &value, DWORD type = REG_SZ) const {
-        RegSetKeyValueA(HKEY_CURRENT_USER, key.c_str(), name, type, value.c_str(), DWORD(value.size() + 1));
-    }
-};
-
 // With no client to hand calls to, MAPI32.DLL answers the first mail call with a modal box:
 // the module refuses to start instead, where the stub certainly finds none.
 TEST_F(Module, StartsOnlyWhereMAPI32HasAMailClientToHandCallsTo) {
@@ -100,27 +82,27 @@ TEST_F(Module, StartsOnlyWhereMAPI32HasAMailClientToHandCallsTo) {
     const std::string image = self32, notImage = std::string(self32) + ".txt";
     const std::string i386Path = writeDll(std::string(self32) + ".i386.dll", IMAGE_FILE_MACHINE_I386);
     ASSERT_TRUE(writeFile(notImage, "not a DLL") && !i386Path.empty());
-    using Values = std::vector<std::pair<const char *, std::string>>;
-    const struct { const char *registered; bool key; Values values; bool available; DWORD type = REG_SZ; } cases[] = {
+    // The client the stub would hand calls to, set up per user (read before the machine's) for
+    // each case; the test mail system stays the machine's client meanwhile.
+    const struct { const char *registered; ClientValues values; bool available; DWORD type = REG_SZ; } cases[] = {
         // The office suite's shape: a bare name the search may not find, and an installer component.
-        {"office suite", true, {{"DLLPath", "MAPI32.dll"}, {"MSIComponentID", "{1D2A7E5D-A6B1-4CE4-9B62-54C61B19C34C}"}}, true},
-        {"installer component only", true, {{"MSIComponentID", "{1D2A7E5D-A6B1-4CE4-9B62-54C61B19C34C}"}}, true},
-        {"bare name only", true, {{"DLLPath", "uxdmapi-nowhere.dll"}}, true},
-        {"64-bit DLL", true, {{"DLLPath", image}}, true},
-        {"Extended MAPI DLL only", true, {{"DLLPathEx", image}}, true},
-        {"one good DLL of two", true, {{"DLLPath", "C:\\nowhere\\client.dll"}, {"DLLPathEx", image}}, true},
-        {"missing DLL", true, {{"DLLPath", "C:\\nowhere\\client.dll"}}, false},
-        {"a folder", true, {{"DLLPath", "C:\\windows"}}, false},
-        {"not a DLL", true, {{"DLLPath", notImage}}, false},
-        {"32-bit DLL", true, {{"DLLPath", i386Path}, {"DLLPathEx", i386Path}}, false},
-        {"expanded to a missing DLL", true, {{"DLLPath", "%SystemRoot%\\nowhere\\client.dll"}}, false, REG_EXPAND_SZ},
-        {"too long", true, {{"DLLPath", "C:\\" + std::string(2000, 'x') + ".dll"}}, false},
-        {"a DLLPath that is no text", true, {{"DLLPath", "1"}}, false, REG_DWORD},  // as text: a bare name
-        {"no DLL named", true, {}, false}, {"no key of its own", false, {}, false}};
+        {"office suite", {{"DLLPath", "MAPI32.dll"}, {"MSIComponentID", "{1D2A7E5D-A6B1-4CE4-9B62-54C61B19C34C}"}}, true},
+        {"installer component only", {{"MSIComponentID", "{1D2A7E5D-A6B1-4CE4-9B62-54C61B19C34C}"}}, true},
+        {"bare name only", {{"DLLPath", "uxdmapi-nowhere.dll"}}, true},
+        {"64-bit DLL", {{"DLLPath", image}}, true},
+        {"Extended MAPI DLL only", {{"DLLPathEx", image}}, true},
+        {"one good DLL of two", {{"DLLPath", "C:\\nowhere\\client.dll"}, {"DLLPathEx", image}}, true},
+        {"missing DLL", {{"DLLPath", "C:\\nowhere\\client.dll"}}, false},
+        {"a folder", {{"DLLPath", "C:\\windows"}}, false},
+        {"not a DLL", {{"DLLPath", notImage}}, false},
+        {"32-bit DLL", {{"DLLPath", i386Path}, {"DLLPathEx", i386Path}}, false},
+        {"expanded to a missing DLL", {{"DLLPath", "%SystemRoot%\\nowhere\\client.dll"}}, false, REG_EXPAND_SZ},
+        {"too long", {{"DLLPath", "C:\\" + std::string(2000, 'x') + ".dll"}}, false},
+        {"a DLLPath that is no text", {{"DLLPath", "1"}}, false, REG_DWORD},  // as text: a bare name
+        {"no DLL named", {{nullptr, ""}}, false}, {"no key of its own", {}, false}};
     for (const auto &c : cases) {
         SCOPED_TRACE(c.registered);
-        ProbeClient client(c.key);
-        for (const auto &[name, value] : c.values) client.text(name, value, c.type);
+        const PrefixChange client = defaultClient(HKEY_CURRENT_USER, "uxdmapi Probe Client", c.values, c.type);
         MailClientRegistration read;
         readMailClientRegistration(read);
         EXPECT_TRUE(read.perUser);

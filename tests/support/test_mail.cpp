@@ -6,6 +6,8 @@
 #include <fstream>
 #include <regex>
 
+#include <gtest/gtest.h>
+
 #include "test_paths.h"
 
 namespace {
@@ -124,6 +126,24 @@ std::string describe(const SentMail &mail) {
     for (const std::string &file : mail.attachments) files += (files.empty() ? "" : ", ") + file;
     return "To: " + mail.to + " | Cc: " + mail.cc + " | Subject: " + mail.subject + " | text: \"" + mail.body +
            "\" | files: " + files;
+}
+
+PrefixChange wineSetting(const std::string &program, const std::string &key, const char *name, const char *value) {
+    const std::string at = "Software\\Wine\\AppDefaults\\" + program + key;
+    RegSetKeyValueA(HKEY_CURRENT_USER, at.c_str(), name, REG_SZ, value, DWORD(strlen(value) + 1));
+    return undoing([at, name] { RegDeleteKeyValueA(HKEY_CURRENT_USER, at.c_str(), name); });
+}
+
+PrefixChange defaultClient(HKEY root, const char *name, const ClientValues &values, DWORD valueType, DWORD nameType) {
+    const char *mail = "Software\\Clients\\Mail";
+    const std::string key = std::string(mail) + "\\" + name;
+    for (const auto &[value, text] : values)
+        RegSetKeyValueA(root, key.c_str(), value, valueType, text.c_str(), DWORD(text.size() + 1));
+    RegSetKeyValueA(root, mail, nullptr, nameType, name, DWORD(strlen(name) + 1));
+    return undoing([root, mail, key] {
+        RegDeleteTreeA(root, key.c_str()), RegDeleteKeyA(root, key.c_str()), RegDeleteKeyValueA(root, mail, nullptr);
+        EXPECT_EQ(registerTestMail(TestMailRegistration::Full), S_OK) << "the test mail system is not the default client again";
+    });
 }
 
 HRESULT registerTestMail(TestMailRegistration registration) {

@@ -4,8 +4,11 @@
 
 #include <windows.h>
 
+#include <functional>
+#include <memory>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 // A message as the test mail system wrote it to its outbox (ASCII texts).
@@ -50,3 +53,18 @@ private:
 // Extended MAPI), for Simple MAPI only, or taken back with Wine's own client the default again.
 enum class TestMailRegistration { Full, SimpleOnly, Removed };
 HRESULT registerTestMail(TestMailRegistration registration);
+
+// A change to the prefix lasts while a copy of it is held; the last copy runs its undo, which
+// puts the prefix back as wine-session leaves it.
+using PrefixChange = std::shared_ptr<void>;
+inline PrefixChange undoing(std::function<void()> undo) { return PrefixChange(nullptr, [undo](void *) { undo(); }); }
+
+// A setting of Wine's for `program` alone: under AppDefaults\PROGRAM, `key` ("" or "\\Sub").
+PrefixChange wineSetting(const std::string &program, const std::string &key, const char *name, const char *value);
+
+// A mail client of the test's, `name`, made the default under `root` by a value of `nameType`,
+// with these values (of `valueType`) in a key of its own: no values, no key. Undone, its key and
+// the default go and the test mail system registers itself again.
+using ClientValues = std::vector<std::pair<const char *, std::string>>;
+PrefixChange defaultClient(HKEY root, const char *name, const ClientValues &values, DWORD valueType = REG_SZ,
+                           DWORD nameType = REG_SZ);
