@@ -123,7 +123,8 @@ TEST(ClientMatrix, EverySetupOnEveryWindowsDeliversOrFailsAtOnce) {
         ASSERT_EQ(registerTestMail(setup.registration), S_OK) << setup.name;
         if (setup.kind == NoClient) RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, "Software\\Clients\\Mail", nullptr);
         for (const char *windows : {"vista", "win7", "win10"}) {
-            const PrefixChange told[] = {wineSetting("client_host.exe", "", "Version", windows),  // of each cell
+            // The Windows version that the cells' programs are told, for this round of cells.
+            const PrefixChange told[] = {wineSetting("client_host.exe", "", "Version", windows),
                                          wineSetting("uxdsend.exe", "", "Version", windows)};
             for (const std::string path : kPaths) {
                 SCOPED_TRACE(std::string(setup.name) + ", " + windows + ", " + path);

@@ -50,8 +50,8 @@ TEST_F(SimpleMapiBinding, AMissingEntryPointOrLibraryIsNamedAndTheErrorModeAndCu
                                            : c.loads ? "" : "Couldn't load <MAPI.DLL>.";
         SCOPED_TRACE(bound ? "bound" : text);
         makeJob();
-        LoaderSpy::missing = {c.missing ? c.missing : ""}, LoaderSpy::failMapiLoad = !c.loads;
-        LoaderSpy::lookups.clear();
+        LoaderSpy::missing.clear(), LoaderSpy::lookups.clear(), LoaderSpy::failMapiLoad = !c.loads;
+        if (c.missing) LoaderSpy::missing.insert(c.missing);
         SetErrorMode(SEM_NOGPFAULTERRORBOX), SetCursor(arrow);
         EXPECT_EQ(bindSimpleMapi(*job), bound ? UXD_SUCCESS : UXD_E_FAILURE);
         EXPECT_EQ(UXDGetErrorText(job.get()), text);
