@@ -44,7 +44,7 @@ void SweepRun::disarm() {
 }
 
 unsigned long sweepAllocations(const std::string &path, const std::set<Degradation> &permitted,
-                             const std::function<SweepOutcome(SweepRun &)> &scenario, UXDResult cleanCode) {
+                               const std::function<SweepOutcome(SweepRun &)> &scenario, UXDResult cleanCode) {
     struct { unsigned long swept = 0, outOfMemory = 0, degraded = 0, unexpected = 0; } counts;
     std::map<Degradation, unsigned long> byKind;  // runs that showed each degradation
     const long blocks = uxd::allocation_fault::outstanding();

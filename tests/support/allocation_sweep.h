@@ -55,5 +55,5 @@ constexpr char kSweptPassword[] = "s3cret-Pw9";
 // that is neither 2 nor a degradation in `permitted`. Prints the counts; returns how many runs
 // were neither.
 unsigned long sweepAllocations(const std::string &path, const std::set<Degradation> &permitted,
-                             const std::function<SweepOutcome(SweepRun &)> &scenario,
-                             UXDResult cleanCode = UXD_SUCCESS);
+                               const std::function<SweepOutcome(SweepRun &)> &scenario,
+                               UXDResult cleanCode = UXD_SUCCESS);

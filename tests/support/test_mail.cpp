@@ -1,12 +1,12 @@
 #include "test_mail.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <regex>
-
-#include <gtest/gtest.h>
 
 #include "test_paths.h"
 
